@@ -1,0 +1,44 @@
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "commandline.h"
+#include "platform.h"
+#include "process.h"
+
+extern char** environ;
+
+std::vector<std::string> commandarguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+void printline(const std::string& text) {
+  const std::string line = text + "\n";
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fflush(stdout);
+}
+
+void runandwait(const std::string& commandline) {
+  std::vector<std::string> arguments = splitcommandline(commandline);
+  if (arguments.empty()) {
+    return;
+  }
+  const std::string program = nativepath(arguments.front());
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) {
+    argv.push_back(argument.data());
+  }
+  argv.push_back(nullptr);
+
+  pid_t child = 0;
+  if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(),
+                  environ) != 0) {
+    return;
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+}

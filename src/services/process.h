@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The program's arguments, argument 0 included, in the platform's own way.
+std::vector<std::string> commandarguments(int argc, char** argv);
+
+// Writes one line to standard output with the platform's line end.
+void printline(const std::string& text);
+
+// Starts the command line as a child process, without a shell, and waits for
+// it to end. A program that cannot be started is passed over, and the
+// child's exit status is not examined.
+void runandwait(const std::string& commandline);

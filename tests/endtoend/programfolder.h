@@ -1,0 +1,43 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runprogram.h"
+#include "testfolder.h"
+
+using toolcall = std::vector<std::string>;
+
+// Each test gets a program folder holding partdisk and the test doubles of
+// its tools, and an empty working folder to run it from.
+class programfolder : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  // Runs partdisk with the arguments from the working folder.
+  programrun partdisk(const std::vector<std::string>& arguments) const;
+
+  // The program folder as partdisk sees it, with its trailing separator.
+  std::string programdir() const;
+
+  // Each call of the double, its argument vector from argument 0 on.
+  std::vector<toolcall> calls(const std::string& logname) const;
+
+  // Makes the cruncher double write nothing ("none"), one byte ("one") or a
+  // copy of its source ("copy").
+  void setcruncher(const std::string& mode) const;
+
+  // A source program and the header text beside it in the working folder.
+  void writesource(const std::string& name, const filebytes& program,
+                   std::size_t headersize = 120) const;
+
+  testfolder root;
+  fs::path program = root.path() / "program";
+  fs::path work = root.path() / "work";
+};
+
+// A header text of the given size: printable and different at every offset
+// that matters.
+filebytes headertext(std::size_t size);
