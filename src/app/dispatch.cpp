@@ -1,5 +1,6 @@
 #include "dispatch.h"
 
+#include "builddisk.h"
 #include "hextoint.h"
 #include "makepart.h"
 
@@ -7,7 +8,9 @@ void runcommand(const std::vector<std::string>& arguments) {
   auto argument = [&arguments](std::size_t index) {
     return index < arguments.size() ? arguments[index] : std::string();
   };
-  if (argument(1) == "part") {
+  if (argument(1) == "disk") {
+    builddisk(argument(2), argument(3));
+  } else if (argument(1) == "part") {
     const std::uint32_t address =
         arguments.size() > 4 ? hextoint(argument(4)) : 0;
     makepart(argument(2), argument(3), address);
