@@ -130,7 +130,11 @@ TEST_F(disktest, OutputDirectoryGetsOneSeparator) {
   } cases[] = {
       {"out", "out\\BOOT.PRG BOOT.PRG"},
       {"out\\", "out\\BOOT.PRG BOOT.PRG"},
+#ifdef _WIN32
+      {"out/", "out/\\BOOT.PRG BOOT.PRG"},
+#else
       {"out/", "out/BOOT.PRG BOOT.PRG"},
+#endif
       {"deep\\er\\out", "deep\\er\\out\\BOOT.PRG BOOT.PRG"},
   };
   for (const auto& c : cases) {
@@ -147,7 +151,8 @@ TEST_F(disktest, LineOfBlanksHasAnEmptySource) {
   const programrun run = partdisk({"disk", "parts.txt", "out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file " + programdir() + "exotemp.prg\n");
+  EXPECT_EQ(run.output,
+            failureline("Cannot open file " + programdir() + "exotemp.prg"));
   const toolcall emptysource = {programdir() + "exomizer.exe", "-l", "auto",
                                 "-o", programdir() + "exotemp.prg"};
   EXPECT_EQ(calls("exomizer.log").at(1), emptysource);
@@ -163,7 +168,7 @@ TEST_F(disktest, NoArgumentsStillDeletesTheTemporaryFiles) {
   const programrun run = partdisk({"disk"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file \n");
+  EXPECT_EQ(run.output, failureline("Cannot open file "));
   EXPECT_FALSE(fs::exists(program / "exotemp.prg"));
   EXPECT_FALSE(fs::exists(program / "makedisktemp.txt"));
 }
@@ -171,13 +176,14 @@ TEST_F(disktest, NoArgumentsStillDeletesTheTemporaryFiles) {
 TEST_F(disktest, MissingListOrBootProgramCreatesNothing) {
   programrun run = partdisk({"disk", "nolist.txt", "out"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file nolist.txt\n");
+  EXPECT_EQ(run.output, failureline("Cannot open file nolist.txt"));
 
   writetext(work / "parts.txt", "");
   fs::remove(program / "boot.prg");
   run = partdisk({"disk", "parts.txt", "out"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file " + programdir() + "boot.prg\n");
+  EXPECT_EQ(run.output,
+            failureline("Cannot open file " + programdir() + "boot.prg"));
 
   EXPECT_FALSE(fs::exists(out));
   expectnodisklist();
@@ -194,7 +200,7 @@ TEST_F(disktest, FailingPartStopsTheBuild) {
   const programrun run = partdisk({"disk", "parts.txt", "out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file b.txt\n");
+  EXPECT_EQ(run.output, failureline("Cannot open file b.txt"));
   EXPECT_TRUE(fs::exists(out / "AA.PRG"));
   EXPECT_FALSE(fs::exists(out / "BA.PRG"));
   EXPECT_EQ(calls("exomizer.log").size(), 2u);
@@ -211,12 +217,12 @@ TEST_F(disktest, OutputDirectoryThatIsAFile) {
 
   programrun run = partdisk({"disk", "parts.txt", "out"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot create file out\\AA.PRG\n");
+  EXPECT_EQ(run.output, failureline("Cannot create file out\\AA.PRG"));
   EXPECT_TRUE(fs::exists(program / "exotemp.prg"));
 
   run = partdisk({"disk", "empty.txt", "out"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot create file out\\BOOT.PRG\n");
+  EXPECT_EQ(run.output, failureline("Cannot create file out\\BOOT.PRG"));
   EXPECT_EQ(readtext(work / "out"), "a file");
 }
 
@@ -228,7 +234,7 @@ TEST_F(disktest, UnwritableBootProgramKeepsTheParts) {
   const programrun run = partdisk({"disk", "parts.txt", "out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot create file out\\BOOT.PRG\n");
+  EXPECT_EQ(run.output, failureline("Cannot create file out\\BOOT.PRG"));
   EXPECT_TRUE(fs::exists(out / "AA.PRG"));
   expectnodisklist();
 }
@@ -241,8 +247,8 @@ TEST_F(disktest, UnwritableDiskListKeepsBootProgram) {
   const programrun run = partdisk({"disk", "parts.txt", "out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output,
-            "Cannot create file " + programdir() + "makedisktemp.txt\n");
+  EXPECT_EQ(run.output, failureline("Cannot create file " + programdir() +
+                                    "makedisktemp.txt"));
   EXPECT_EQ(readfile(out / "BOOT.PRG"), bootwithtable("A"));
   EXPECT_TRUE(calls("makedisk.log").empty());
 }
@@ -290,7 +296,7 @@ TEST_F(disktest, RefusesMorePartsThanTheTableHolds) {
   const programrun run = partdisk({"disk", "parts.txt", "out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Too many parts: 27 (at most 26)\n");
+  EXPECT_EQ(run.output, failureline("Too many parts: 27 (at most 26)"));
   EXPECT_FALSE(fs::exists(out));
   EXPECT_TRUE(calls("exomizer.log").empty());
   expectnodisklist();
@@ -304,7 +310,7 @@ TEST_F(disktest, RefusesABootProgramTooShortForTheTable) {
   programrun run = partdisk({"disk", "parts.txt", "out"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output,
-            "No room for 2 parts in " + programdir() + "boot.prg\n");
+            failureline("No room for 2 parts in " + programdir() + "boot.prg"));
   EXPECT_FALSE(fs::exists(out));
   expectnodisklist();
 
@@ -321,7 +327,7 @@ TEST_F(disktest, RefusesAnEmptyOutputDirectory) {
   const programrun run = partdisk({"disk", "parts.txt", ""});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Missing output directory\n");
+  EXPECT_EQ(run.output, failureline("Missing output directory"));
   EXPECT_TRUE(calls("exomizer.log").empty());
   expectnodisklist();
 }

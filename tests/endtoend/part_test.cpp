@@ -112,7 +112,7 @@ TEST_F(parttest, AcceptsBackslashesInPaths) {
   EXPECT_EQ(calls("exomizer.log").at(0).back(), "src\\x.prg");
 
   const programrun run = partdisk({"part", "src\\x.prg", "missing\\x.prg"});
-  EXPECT_EQ(run.output, "Cannot create file missing\\x.prg\n");
+  EXPECT_EQ(run.output, failureline("Cannot create file missing\\x.prg"));
 }
 
 TEST_F(parttest, IgnoresUnknownCommands) {
@@ -141,7 +141,8 @@ TEST_F(parttest, CruncherWritingNothingLeavesAnOlderPartAlone) {
   const programrun run = partdisk({"part", "a.prg", "a.out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file " + programdir() + "exotemp.prg\n");
+  EXPECT_EQ(run.output,
+            failureline("Cannot open file " + programdir() + "exotemp.prg"));
   EXPECT_EQ(readtext(work / "a.out"), "older");
 }
 
@@ -152,7 +153,8 @@ TEST_F(parttest, MissingCruncherIsReportedThroughItsMissingOutput) {
   const programrun run = partdisk({"part", "a.prg", "a.out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file " + programdir() + "exotemp.prg\n");
+  EXPECT_EQ(run.output,
+            failureline("Cannot open file " + programdir() + "exotemp.prg"));
 }
 
 TEST_F(parttest, StaleCrunchedFileIsDeletedFirst) {
@@ -162,7 +164,8 @@ TEST_F(parttest, StaleCrunchedFileIsDeletedFirst) {
 
   const programrun run = partdisk({"part", "a.prg", "a.out"});
 
-  EXPECT_EQ(run.output, "Cannot open file " + programdir() + "exotemp.prg\n");
+  EXPECT_EQ(run.output,
+            failureline("Cannot open file " + programdir() + "exotemp.prg"));
   EXPECT_FALSE(fs::exists(work / "a.out"));
 }
 
@@ -172,7 +175,7 @@ TEST_F(parttest, MissingHeaderKeepsTheCrunchedFile) {
   const programrun run = partdisk({"part", "src.prg", "a.out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file src.txt\n");
+  EXPECT_EQ(run.output, failureline("Cannot open file src.txt"));
   EXPECT_FALSE(fs::exists(work / "a.out"));
   EXPECT_EQ(readfile(program / "exotemp.prg"), prgfile(0x01, 0x08, 10));
 }
@@ -184,7 +187,7 @@ TEST_F(parttest, HeaderThatIsAFolderCannotBeOpened) {
   const programrun run = partdisk({"part", "src.prg", "a.out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot open file src.txt\n");
+  EXPECT_EQ(run.output, failureline("Cannot open file src.txt"));
 }
 
 TEST_F(parttest, UncreatablePartFileKeepsTheCrunchedFile) {
@@ -193,7 +196,7 @@ TEST_F(parttest, UncreatablePartFileKeepsTheCrunchedFile) {
   const programrun run = partdisk({"part", "a.prg", "nofolder/a.out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Cannot create file nofolder/a.out\n");
+  EXPECT_EQ(run.output, failureline("Cannot create file nofolder/a.out"));
   EXPECT_TRUE(fs::exists(program / "exotemp.prg"));
 }
 
@@ -204,7 +207,7 @@ TEST_F(parttest, OneByteCrunchedFileLeavesAnEmptyPart) {
     const programrun run = partdisk({"part", "a.prg", "a.out", address});
 
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.output, "Stream read error\n");
+    EXPECT_EQ(run.output, failureline("Stream read error"));
     EXPECT_TRUE(fs::exists(work / "a.out"));
     EXPECT_EQ(fs::file_size(work / "a.out"), 0u);
     EXPECT_EQ(fs::file_size(program / "exotemp.prg"), 1u);
@@ -217,7 +220,7 @@ TEST_F(parttest, ShortHeaderLeavesTwoBytes) {
   const programrun run = partdisk({"part", "a.prg", "a.out"});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Stream read error\n");
+  EXPECT_EQ(run.output, failureline("Stream read error"));
   EXPECT_EQ(readfile(work / "a.out"), filebytes({0x01, 0x08}));
   EXPECT_TRUE(fs::exists(program / "exotemp.prg"));
 }
@@ -225,10 +228,10 @@ TEST_F(parttest, ShortHeaderLeavesTwoBytes) {
 TEST_F(parttest, FullDiskIsAStreamWriteError) {
   writesource("a.prg", prgfile(0x01, 0x08, 10));
 
-  const programrun run = partdisk({"part", "a.prg", "/dev/full"});
+  const programrun run = partdisk({"part", "a.prg", fulldisk()});
 
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.output, "Stream write error\n");
+  EXPECT_EQ(run.output, failureline("Stream write error"));
   EXPECT_TRUE(fs::exists(program / "exotemp.prg"));
 }
 

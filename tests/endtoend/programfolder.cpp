@@ -2,20 +2,23 @@
 
 #include <fstream>
 
+#include "files.h"
+
 void programfolder::SetUp() {
   fs::create_directories(program);
   fs::create_directories(work);
-  // Copies, not links: partdisk finds its tools beside its own file.
-  fs::copy_file(PARTDISK_PROGRAM,
-                program / fs::path(PARTDISK_PROGRAM).filename());
-  fs::copy_file(FAKE_EXOMIZER, program / "exomizer.exe");
-  fs::copy_file(FAKE_MAKEDISK, program / "makedisk.exe");
+  // Copies, not links: partdisk finds its tools beside its own file. The
+  // doubles lie beside this test, partdisk in the build's bin folder.
+  const fs::path testbin = ::programdir();
+  fs::copy_file(testbin / ".." / "bin" / PARTDISK_NAME,
+                program / PARTDISK_NAME);
+  fs::copy_file(testbin / "exomizer.exe", program / "exomizer.exe");
+  fs::copy_file(testbin / "makedisk.exe", program / "makedisk.exe");
 }
 
 programrun programfolder::partdisk(
     const std::vector<std::string>& arguments) const {
-  return runprogram(program / fs::path(PARTDISK_PROGRAM).filename(), arguments,
-                    work);
+  return runprogram(program / PARTDISK_NAME, arguments, work);
 }
 
 std::string programfolder::programdir() const {
@@ -47,6 +50,16 @@ void programfolder::writesource(const std::string& name,
   writefile(work / name, content);
   const std::string header = name.substr(0, name.size() - 4) + ".txt";
   writefile(work / header, headertext(headersize));
+}
+
+std::string fulldisk() { return ::programdir() + "fulldisk"; }
+
+std::string failureline(const std::string& message) {
+#ifdef _WIN32
+  return message + "\r\n";
+#else
+  return message + "\n";
+#endif
 }
 
 filebytes headertext(std::size_t size) {

@@ -38,6 +38,12 @@ class programfolder : public ::testing::Test {
   fs::path work = root.path() / "work";
 };
 
+// A file name whose writes all fail as on a full disk.
+std::string fulldisk();
+
+// The message as partdisk prints it, with the platform's line end.
+std::string failureline(const std::string& message);
+
 // A header text of the given size: printable and different at every offset
 // that matters.
 filebytes headertext(std::size_t size);

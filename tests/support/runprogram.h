@@ -14,3 +14,9 @@ struct programrun {
 programrun runprogram(const std::filesystem::path& program,
                       const std::vector<std::string>& arguments,
                       const std::filesystem::path& workfolder);
+
+#ifdef _WIN32
+// Runs a raw Windows command line, whose first token names the program.
+programrun runcommandline(const std::string& commandline,
+                          const std::filesystem::path& workfolder);
+#endif

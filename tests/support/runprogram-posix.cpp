@@ -1,9 +1,8 @@
-#include "runprogram.h"
-
 #include <sys/wait.h>
 
 #include <cstdlib>
 
+#include "runprogram.h"
 #include "testfolder.h"
 
 static std::string shellquoted(const std::string& text) {
