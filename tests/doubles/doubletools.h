@@ -7,19 +7,9 @@
 #include <fstream>
 #include <string>
 
-namespace fs = std::filesystem;
+#include "nativepath.h"
 
-// partdisk hands children paths with "\"; on POSIX the file system wants "/".
-inline fs::path nativepath(std::string path) {
-#ifndef _WIN32
-  for (char& c : path) {
-    if (c == '\\') {
-      c = '/';
-    }
-  }
-#endif
-  return fs::path(path);
-}
+namespace fs = std::filesystem;
 
 // Appends the whole argument vector to the log, one per line and "--" after
 // each call, and returns the folder the double lies in.

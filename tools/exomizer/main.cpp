@@ -2,23 +2,14 @@
 // "-l auto -o OUT SRC", and writes OUT as the source program stored without
 // packing: its load address, then its program bytes.
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-static std::string nativepath(std::string path) {
-#ifndef _WIN32
-  for (char& c : path) {
-    if (c == '\\') {
-      c = '/';
-    }
-  }
-#endif
-  return path;
-}
+#include "nativepath.h"
 
 static int fail(const std::string& message) {
   std::cerr << "exomizer stand-in: " << message << "\n";
@@ -48,7 +39,8 @@ int main(int argc, char** argv) {
   out.write(program.data(), static_cast<std::streamsize>(program.size()));
   out.close();
   if (!out) {
-    std::remove(nativepath(output).c_str());
+    std::error_code ignored;
+    std::filesystem::remove(nativepath(output), ignored);
     return fail("cannot write " + output);
   }
   return 0;

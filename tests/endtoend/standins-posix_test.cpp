@@ -1,0 +1,138 @@
+// The stand-in tools and the sample boot program, and a whole disk build with
+// them read back by an independent reader. cc1541 and cbmconvert are Debian
+// programs, so this runs with the Linux build only.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "files.h"
+#include "programfolder.h"
+
+namespace {
+
+fs::path built(const std::string& name) {
+  return fs::path(::programdir()) / ".." / name;
+}
+
+fs::path standin(const std::string& name) { return built("bin") / name; }
+
+TEST(bootprogram, HasRoomForTheWholePartTable) {
+  const filebytes boot = readfile(standin("boot.prg"));
+  ASSERT_GE(boot.size(), 616u + 26u + 1u);
+  EXPECT_EQ(boot[0], 0x01);
+  EXPECT_EQ(boot[1], 0x08);
+  EXPECT_EQ(boot[616], 0x80);
+}
+
+class standintest : public programfolder {};
+
+TEST_F(standintest, CruncherStoresTheProgramUnpacked) {
+  writefile(work / "a.prg", countingbytes(300, 1));
+  writefile(work / "tiny.prg", {0x01});
+
+  EXPECT_EQ(runprogram(standin("exomizer.exe"),
+                       {"-l", "auto", "-o", "out\\a.crunched", "a.prg"}, work)
+                .status,
+            1);
+  fs::create_directories(work / "out");
+  EXPECT_EQ(runprogram(standin("exomizer.exe"),
+                       {"-l", "auto", "-o", "out\\a.crunched", "a.prg"}, work)
+                .status,
+            0);
+  EXPECT_EQ(readfile(work / "out" / "a.crunched"), countingbytes(300, 1));
+
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{
+           {"-o", "t.crunched", "a.prg"},
+           {"-l", "auto", "-o", "t.crunched", "missing.prg"},
+           {"-l", "auto", "-o", "t.crunched", "tiny.prg"}}) {
+    EXPECT_EQ(runprogram(standin("exomizer.exe"), arguments, work).status, 1);
+    EXPECT_FALSE(fs::exists(work / "t.crunched"));
+  }
+}
+
+TEST_F(standintest, DiskToolRefusesBadListsWithoutAnImage) {
+  writefile(work / "a.prg", countingbytes(10));
+  for (const char* list :
+       {"a.prg\r\n", "missing.prg MISSING.PRG\r\n", "a.prg \r\n"}) {
+    writetext(work / "list.txt", list);
+    EXPECT_NE(
+        runprogram(standin("makedisk.exe"), {"x.d64", "list.txt"}, work).status,
+        0)
+        << list;
+    EXPECT_FALSE(fs::exists(work / "x.d64"));
+  }
+  EXPECT_NE(
+      runprogram(standin("makedisk.exe"), {"x.d64", "nolist.txt"}, work).status,
+      0);
+  EXPECT_FALSE(fs::exists(work / "x.d64.part"));
+}
+
+// What cbmconvert extracts from the image: file name to content.
+std::map<std::string, filebytes> readimage(const fs::path& image,
+                                           const fs::path& folder) {
+  fs::create_directories(folder);
+  EXPECT_EQ(
+      runprogram("cbmconvert", {"-N", "-d", image.string()}, folder).status, 0);
+  std::map<std::string, filebytes> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = readfile(entry.path());
+  }
+  return files;
+}
+
+class exampledisk : public programfolder {
+ protected:
+  // The stand-ins and the boot program take the doubles' place, and the
+  // example production is copied into the working folder.
+  void SetUp() override {
+    programfolder::SetUp();
+    for (const char* name : {"exomizer.exe", "makedisk.exe", "boot.prg"}) {
+      fs::copy_file(standin(name), program / name,
+                    fs::copy_options::overwrite_existing);
+    }
+    fs::copy(built("examples"), work, fs::copy_options::recursive);
+  }
+
+  void expectimageholdsthebuild(const fs::path& out) const {
+    const std::map<std::string, filebytes> expected = {
+        {"boot.prg", readfile(out / "BOOT.PRG")},
+        {"aa.prg", readfile(out / "AA.PRG")},
+        {"ba.prg", readfile(out / "BA.PRG")},
+        {"ca.prg", readfile(out / "CA.PRG")}};
+    EXPECT_EQ(readimage(out / "tarv.d64", root.path() / "extracted"), expected);
+  }
+};
+
+TEST_F(exampledisk, ImageHoldsExactlyTheBootProgramAndTheParts) {
+  const programrun run = partdisk({"disk", "parts.txt", "out"});
+
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, "");
+  expectimageholdsthebuild(work / "out");
+  const filebytes boot = readfile(work / "out" / "BOOT.PRG");
+  EXPECT_EQ(filebytes(boot.begin() + 616, boot.begin() + 620),
+            filebytes({'A', 'B', 'C', 0x80}));
+}
+
+TEST_F(exampledisk, InstalledTreeBuildsTheDisk) {
+  const fs::path prefix = root.path() / "prefix";
+  ASSERT_EQ(
+      runprogram(CMAKE_COMMAND,
+                 {"--install", built("").string(), "--prefix", prefix.string()},
+                 work)
+          .status,
+      0);
+  EXPECT_TRUE(fs::is_symlink(prefix / "bin" / "partdisk"));
+  EXPECT_TRUE(fs::exists(prefix / "share" / "man" / "man1" / "partdisk.1"));
+
+  const programrun run = runprogram(prefix / "bin" / "partdisk",
+                                    {"disk", "parts.txt", "out"}, work);
+
+  EXPECT_EQ(run.status, 0);
+  expectimageholdsthebuild(work / "out");
+  EXPECT_FALSE(fs::exists(prefix / "lib" / "partdisk" / "makedisktemp.txt"));
+}
+
+}  // namespace
