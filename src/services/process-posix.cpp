@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -6,6 +8,7 @@
 #include <cstdio>
 
 #include "commandline.h"
+#include "files.h"
 #include "platform.h"
 #include "process.h"
 
@@ -19,6 +22,17 @@ void printline(const std::string& text) {
   const std::string line = text + "\n";
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fflush(stdout);
+}
+
+void lockprogramdir() {
+  const int folder = open(nativepath(programdir()).c_str(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) {
+    return;
+  }
+  while (flock(folder, LOCK_EX) != 0 && errno == EINTR) {
+  }
+  // The descriptor stays open on purpose: the lock goes with the process.
 }
 
 void runandwait(const std::string& commandline) {
