@@ -21,6 +21,15 @@ programrun programfolder::partdisk(
   return runprogram(program / PARTDISK_NAME, arguments, work);
 }
 
+programrun programfolder::partdiskvia(
+    const std::vector<std::string>& launcher,
+    const std::vector<std::string>& arguments) const {
+  std::vector<std::string> rest(launcher.begin() + 1, launcher.end());
+  rest.push_back((program / PARTDISK_NAME).string());
+  rest.insert(rest.end(), arguments.begin(), arguments.end());
+  return runprogram(launcher.front(), rest, work);
+}
+
 std::string programfolder::programdir() const {
   return (program / "").string();
 }

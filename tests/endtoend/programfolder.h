@@ -19,6 +19,11 @@ class programfolder : public ::testing::Test {
   // Runs partdisk with the arguments from the working folder.
   programrun partdisk(const std::vector<std::string>& arguments) const;
 
+  // Runs partdisk through another program, such as a shell that limits it:
+  // the launcher's arguments, then partdisk's path, then the arguments.
+  programrun partdiskvia(const std::vector<std::string>& launcher,
+                         const std::vector<std::string>& arguments) const;
+
   // The program folder as partdisk sees it, with its trailing separator.
   std::string programdir() const;
 
