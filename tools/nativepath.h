@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -7,11 +8,7 @@
 // "/".
 inline std::filesystem::path nativepath(std::string path) {
 #ifndef _WIN32
-  for (char& c : path) {
-    if (c == '\\') {
-      c = '/';
-    }
-  }
+  std::replace(path.begin(), path.end(), '\\', '/');
 #endif
   return std::filesystem::path(path);
 }

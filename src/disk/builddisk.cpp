@@ -1,5 +1,7 @@
 #include "builddisk.h"
 
+#include <algorithm>
+
 #include "failure.h"
 #include "files.h"
 #include "hextoint.h"
@@ -15,14 +17,11 @@ static constexpr std::uint8_t tableend = 0x80;
 static constexpr std::size_t mostparts = 26;
 
 static std::size_t countparts(const lines& list) {
-  std::size_t count = 0;
   std::vector<std::string> tokens;
-  for (const std::string& line : list) {
-    if (splitstring(line, " ", tokens) > 0) {
-      ++count;
-    }
-  }
-  return count;
+  return static_cast<std::size_t>(
+      std::count_if(list.begin(), list.end(), [&](const std::string& line) {
+        return splitstring(line, " ", tokens) > 0;
+      }));
 }
 
 static void checkroom(std::size_t parts, const bytes& boot,

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 
@@ -12,11 +13,7 @@
 // Paths keep the caller's "\" everywhere else (messages, command lines, files
 // written); only the operating system is given "/".
 std::string nativepath(std::string path) {
-  for (char& c : path) {
-    if (c == '\\') {
-      c = '/';
-    }
-  }
+  std::replace(path.begin(), path.end(), '\\', '/');
   return path;
 }
 
