@@ -30,8 +30,8 @@ class programfolder : public ::testing::Test {
   // Each call of the double, its argument vector from argument 0 on.
   std::vector<toolcall> calls(const std::string& logname) const;
 
-  // Makes the cruncher double write nothing ("none"), one byte ("one") or a
-  // copy of its source ("copy").
+  // Sets the cruncher double's behaviour: "copy" (its source), "slow",
+  // "one" (byte), "none" or "abort"; tests/doubles/exomizer.cpp has them all.
   void setcruncher(const std::string& mode) const;
 
   // A source program and the header text beside it in the working folder.

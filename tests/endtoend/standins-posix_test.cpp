@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <map>
 
 #include "files.h"
 #include "programfolder.h"
