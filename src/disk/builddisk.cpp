@@ -84,4 +84,9 @@ void builddisk(const std::string& listpath, const std::string& outputdir) {
   savelines(disklistpath, disklist);
   rundisktool(directory, disklistpath);
   deletefile(disklistpath);
+  // The disk tool's exit status says nothing reliable, but a build whose
+  // whole purpose is the image must not end as a success without one.
+  if (!fileexists(directory + "tarv.d64")) {
+    throw failure("makedisk failed...");
+  }
 }

@@ -22,3 +22,12 @@ inline fs::path logcall(const std::string& logname, int argc, char** argv) {
   log << "--\n";
   return folder;
 }
+
+// The first word of a file, or "" when there is none: how a test sets a
+// double's behaviour.
+inline std::string readword(const fs::path& path) {
+  std::ifstream in(path);
+  std::string word;
+  in >> word;
+  return word;
+}

@@ -11,13 +11,6 @@
 
 #include "doubletools.h"
 
-static std::string readword(const fs::path& path) {
-  std::ifstream in(path);
-  std::string word;
-  in >> word;
-  return word;
-}
-
 int main(int argc, char** argv) {
   const fs::path folder = logcall("exomizer.log", argc, argv);
   const std::string mode = readword(folder / "exomizer.mode");

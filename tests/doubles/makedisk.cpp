@@ -1,7 +1,7 @@
 // Test double of the disk tool. It appends its arguments to makedisk.log
 // beside itself, one per line and "--" after each call, keeps a copy of the
 // disk list it is given as makedisk.list (partdisk deletes the original), and
-// writes a small image file.
+// writes a small image file, unless makedisk.mode beside it says "none".
 
 #include <string>
 
@@ -16,6 +16,9 @@ int main(int argc, char** argv) {
     std::ifstream list(nativepath(argv[2]), std::ios::binary);
     std::ofstream copy(folder / "makedisk.list", std::ios::binary);
     copy << list.rdbuf();
+  }
+  if (readword(folder / "makedisk.mode") == "none") {
+    return 0;
   }
   std::ofstream image(nativepath(argv[1]), std::ios::binary);
   image << "image";

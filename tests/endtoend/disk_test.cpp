@@ -253,20 +253,31 @@ TEST_F(disktest, UnwritableDiskListKeepsBootProgram) {
   EXPECT_TRUE(calls("makedisk.log").empty());
 }
 
-TEST_F(disktest, MissingDiskToolIsNotAnError) {
-  fs::remove(program / "makedisk.exe");
-  writesources({"a.prg"});
-  writetext(work / "parts.txt", "a.prg\n");
-  fs::create_directories(out);
-  writetext(out / "tarv.d64", "old image");
+// A disk tool that leaves no image, whether it writes nothing or cannot be
+// started at all, fails the build; the parts and BOOT.PRG stay.
+TEST_F(disktest, DiskToolThatLeavesNoImageFailsTheBuild) {
+  for (const std::string toolfault : {"writes nothing", "is missing"}) {
+    SCOPED_TRACE(toolfault);
+    fs::remove_all(out);
+    if (toolfault == "writes nothing") {
+      writetext(program / "makedisk.mode", "none");
+    } else {
+      fs::remove(program / "makedisk.exe");
+    }
+    writesources({"a.prg"});
+    writetext(work / "parts.txt", "a.prg\n");
+    fs::create_directories(out);
+    writetext(out / "tarv.d64", "old image");
 
-  const programrun run = partdisk({"disk", "parts.txt", "out"});
+    const programrun run = partdisk({"disk", "parts.txt", "out"});
 
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.output, "");
-  EXPECT_FALSE(fs::exists(out / "tarv.d64"));
-  EXPECT_FALSE(fs::exists(program / "makedisktemp.txt"));
-  EXPECT_EQ(readfile(out / "BOOT.PRG"), bootwithtable("A"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, failureline("makedisk failed..."));
+    EXPECT_FALSE(fs::exists(out / "tarv.d64"));
+    EXPECT_FALSE(fs::exists(program / "makedisktemp.txt"));
+    EXPECT_TRUE(fs::exists(out / "AA.PRG"));
+    EXPECT_EQ(readfile(out / "BOOT.PRG"), bootwithtable("A"));
+  }
 }
 
 TEST_F(disktest, BuildsTwentySixParts) {
