@@ -1,0 +1,266 @@
+#include "kernal.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "screen.h"
+
+namespace {
+
+// KERNAL variables in page 0.
+constexpr std::uint16_t status = 0x90;
+constexpr std::uint16_t openfiles = 0x98;
+constexpr std::uint16_t inputdevice = 0x99;
+constexpr std::uint16_t outputdevice = 0x9A;
+constexpr std::uint16_t messagemode = 0x9D;
+constexpr std::uint16_t endaddress = 0xAE;
+constexpr std::uint16_t namelength = 0xB7;
+constexpr std::uint16_t logicalnumber = 0xB8;
+constexpr std::uint16_t secondaryaddress = 0xB9;
+constexpr std::uint16_t devicenumber = 0xBA;
+constexpr std::uint16_t nameaddress = 0xBB;
+
+constexpr std::uint8_t keyboard = 0, screen = 3, disk = 8;
+
+// What a routine costs besides the drive's bytes; the models run in no
+// time, the real routines take some hundreds of cycles.
+constexpr std::uint64_t callcycles = 200;
+
+// KERNAL error numbers, returned in A with the carry set.
+enum : std::uint8_t {
+  toomanyfiles = 1, fileopen = 2, filenotopen = 3, filenotfound = 4,
+  devicenotpresent = 5, missingfilename = 8, illegaldevice = 9
+};
+
+void setcarry(cpu6502& processor, bool on) {
+  processor.p = static_cast<std::uint8_t>(on ? processor.p | carryflag
+                                             : processor.p & ~carryflag);
+}
+
+void setzero(cpu6502& processor, std::uint8_t value) {
+  processor.p = static_cast<std::uint8_t>(
+      (processor.p & ~(zeroflag | negativeflag)) | (value == 0 ? zeroflag : 0) |
+      (value & negativeflag));
+}
+
+void fail(cpu6502& processor, std::uint8_t error) {
+  processor.a = error;
+  setcarry(processor, true);
+}
+
+std::string filename(const memory& machine) {
+  const int address = machine.ram[nameaddress] | machine.ram[nameaddress + 1] << 8;
+  std::string name;
+  for (int i = 0; i < machine.ram[namelength]; ++i) {
+    name += static_cast<char>(machine.ram[(address + i) & 0xFFFF]);
+  }
+  return name;
+}
+
+std::vector<logicalfile>::iterator findlogical(kernal& state, std::uint8_t number) {
+  return std::find_if(state.files.begin(), state.files.end(),
+                      [&](const logicalfile& file) { return file.number == number; });
+}
+
+// Devices 0-3 are the keyboard, tape, RS-232 and screen; of the serial
+// devices only drive 8 answers.
+std::optional<std::uint8_t> deviceproblem(const kernal& state, std::uint8_t device,
+                                          memory& machine) {
+  if (device == disk && state.disk != nullptr) {
+    return std::nullopt;
+  }
+  if (device >= 4 || device == 1 || device == 2) {
+    machine.ram[status] |= 0x80;
+    return devicenotpresent;
+  }
+  return std::nullopt;
+}
+
+void load(kernal& state, cpu6502& processor, memory& machine) {
+  machine.ram[status] = 0;
+  const std::uint8_t device = machine.ram[devicenumber];
+  if (device < 4 && device != 1) {
+    return fail(processor, illegaldevice);
+  }
+  if (auto problem = deviceproblem(state, device, machine)) {
+    return fail(processor, *problem);
+  }
+  const std::string name = filename(machine);
+  if (name.empty()) {
+    return fail(processor, missingfilename);
+  }
+  const std::optional<diskbytes> file = loadfile(*state.disk, name);
+  state.drivecycles += cyclesperbyte * (file ? file->size() : 1);
+  machine.cycles += cyclesperbyte * (file ? file->size() : 1);
+  if (!file || file->size() < 2) {
+    machine.ram[status] = 0x42;
+    return fail(processor, filenotfound);
+  }
+  const std::uint16_t address =
+      machine.ram[secondaryaddress] == 0
+          ? static_cast<std::uint16_t>(processor.x | processor.y << 8)
+          : static_cast<std::uint16_t>((*file)[0] | (*file)[1] << 8);
+  std::uint16_t end;
+  if (processor.a == 0) {
+    end = storeprogram(machine, *file, address);
+  } else {  // VERIFY compares instead of storing
+    end = address;
+    for (std::size_t i = 2; i < file->size(); ++i, ++end) {
+      if (machine.read(end) != (*file)[i]) machine.ram[status] |= 0x10;
+    }
+  }
+  machine.ram[status] |= 0x40;
+  machine.ram[endaddress] = static_cast<std::uint8_t>(end);
+  machine.ram[endaddress + 1] = static_cast<std::uint8_t>(end >> 8);
+  processor.x = static_cast<std::uint8_t>(end);
+  processor.y = static_cast<std::uint8_t>(end >> 8);
+  setcarry(processor, false);
+}
+
+void open(kernal& state, cpu6502& processor, memory& machine) {
+  machine.ram[status] = 0;
+  const logicalfile file{machine.ram[logicalnumber], machine.ram[devicenumber],
+                         machine.ram[secondaryaddress]};
+  if (findlogical(state, file.number) != state.files.end()) {
+    return fail(processor, fileopen);
+  }
+  if (state.files.size() >= 10) {
+    return fail(processor, toomanyfiles);
+  }
+  if (auto problem = deviceproblem(state, file.device, machine)) {
+    return fail(processor, *problem);
+  }
+  if (file.device == disk) {
+    openchannel(*state.disk, file.secondary, filename(machine));
+  }
+  state.files.push_back(file);
+  machine.ram[openfiles] = static_cast<std::uint8_t>(state.files.size());
+  setcarry(processor, false);
+}
+
+void close(kernal& state, cpu6502& processor, memory& machine) {
+  const auto file = findlogical(state, processor.a);
+  if (file != state.files.end()) {
+    if (file->device == disk) {
+      closechannel(*state.disk, file->secondary);
+    }
+    state.files.erase(file);
+  }
+  machine.ram[openfiles] = static_cast<std::uint8_t>(state.files.size());
+  setcarry(processor, false);
+}
+
+void chkin(kernal& state, cpu6502& processor, memory& machine) {
+  const auto file = findlogical(state, processor.x);
+  if (file == state.files.end()) {
+    return fail(processor, filenotopen);
+  }
+  machine.ram[inputdevice] = file->device;
+  state.inputsecondary = file->secondary;
+  setcarry(processor, false);
+}
+
+void clrchn(memory& machine) {
+  machine.ram[inputdevice] = keyboard;
+  machine.ram[outputdevice] = screen;
+}
+
+// Nobody types: the keyboard and the screen give an empty line.
+void chrin(kernal& state, cpu6502& processor, memory& machine) {
+  setcarry(processor, false);
+  if (machine.ram[inputdevice] != disk || state.disk == nullptr) {
+    processor.a = 0x0D;
+    return;
+  }
+  const drivebyte byte = readchannel(*state.disk, state.inputsecondary);
+  state.drivecycles += cyclesperbyte;
+  machine.cycles += cyclesperbyte;
+  if (byte.nodata) {
+    machine.ram[status] |= 0x42;
+  } else if (byte.last) {
+    machine.ram[status] |= 0x40;
+  }
+  processor.a = byte.value;
+}
+
+void plot(cpu6502& processor, memory& machine) {
+  if (processor.p & carryflag) {
+    processor.x = machine.ram[0xD6];
+    processor.y = machine.ram[0xD3];
+  } else if (processor.x < screenrows && processor.y < screencolumns) {
+    machine.ram[0xD6] = processor.x;
+    machine.ram[0xD3] = processor.y;
+  }
+}
+
+}  // namespace
+
+void resetkernal(kernal& state, memory& machine) {
+  state.files.clear();
+  clrchn(machine);
+  machine.ram[0x0288] = screenstart >> 8;
+  clearscreen(machine);
+}
+
+std::uint16_t storeprogram(memory& machine, const diskbytes& file,
+                           std::uint16_t address) {
+  for (std::size_t i = 2; i < file.size(); ++i) {
+    machine.write(address++, file[i]);
+  }
+  return address;
+}
+
+bool callkernal(kernal& state, cpu6502& processor, memory& machine,
+                std::uint16_t address) {
+  switch (address) {
+    case 0xFF90: machine.ram[messagemode] = processor.a; break;
+    case 0xFFB7:
+      processor.a = machine.ram[status];
+      setzero(processor, processor.a);
+      break;
+    case 0xFFBA:
+      machine.ram[logicalnumber] = processor.a;
+      machine.ram[devicenumber] = processor.x;
+      machine.ram[secondaryaddress] = processor.y;
+      break;
+    case 0xFFBD:
+      machine.ram[namelength] = processor.a;
+      machine.ram[nameaddress] = processor.x;
+      machine.ram[nameaddress + 1] = processor.y;
+      break;
+    case 0xFFC0: open(state, processor, machine); break;
+    case 0xFFC3: close(state, processor, machine); break;
+    case 0xFFC6: chkin(state, processor, machine); break;
+    case 0xFFCC: clrchn(machine); break;
+    case 0xFFCF: chrin(state, processor, machine); break;
+    case 0xFFD2:
+      if (machine.ram[outputdevice] == screen) printpetscii(machine, processor.a);
+      setcarry(processor, false);
+      break;
+    case 0xFFD5: load(state, processor, machine); break;
+    case 0xFFE1:  // the STOP key is never down
+      processor.a = 0xFF;
+      setzero(processor, processor.a);
+      break;
+    case 0xFFE4:
+      if (machine.ram[inputdevice] == keyboard) {
+        processor.a = 0;
+        setcarry(processor, false);
+      } else {
+        chrin(state, processor, machine);
+      }
+      setzero(processor, processor.a);
+      break;
+    case 0xFFE7:
+      state.files.clear();
+      machine.ram[openfiles] = 0;
+      clrchn(machine);
+      break;
+    case 0xFFF0: plot(processor, machine); break;
+    default: return false;
+  }
+  machine.cycles += callcycles;
+  processor.returnfromsubroutine();
+  return true;
+}

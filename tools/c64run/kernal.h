@@ -1,0 +1,43 @@
+#pragma once
+
+// C++ models of the KERNAL entry points a loader uses. Each keeps the side
+// effects that programs read (the status byte $90, the file parameters
+// $B7-$BC, the end address $AE/$AF, the carry flag and error number in A)
+// and returns as the routine's RTS would.
+
+#include <cstdint>
+#include <vector>
+
+#include "cpu.h"
+#include "drive.h"
+#include "memory.h"
+
+struct logicalfile {
+  std::uint8_t number = 0;
+  std::uint8_t device = 0;
+  std::uint8_t secondary = 0;
+};
+
+struct kernal {
+  drive* disk = nullptr;  // drive 8, when a disk is in it
+  std::vector<logicalfile> files;
+  std::uint8_t inputsecondary = 0;  // the channel CHKIN chose on drive 8
+  // Cycles spent waiting for the drive's bytes, kept apart so a run can say
+  // how much of its time was loading.
+  std::uint64_t drivecycles = 0;
+};
+
+// The KERNAL's state after power-on and autostart: default channels, the
+// RAM vectors, the screen at $0400 with the cursor home.
+void resetkernal(kernal& state, memory& machine);
+
+// Runs the model of the entry point at the address; false when the address
+// is none of those modelled.
+bool callkernal(kernal& state, cpu6502& processor, memory& machine,
+                std::uint16_t address);
+
+// Puts a file's program bytes (after its two-byte load address) into memory
+// from the address on, as LOAD writes them (I/O takes what falls on it),
+// and returns the address after the last byte.
+std::uint16_t storeprogram(memory& machine, const diskbytes& file,
+                           std::uint16_t address);

@@ -1,0 +1,46 @@
+#pragma once
+
+// The C64: processor, memory and KERNAL models, run until the program is
+// done with it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "cpu.h"
+#include "kernal.h"
+#include "memory.h"
+
+// About half an hour of PAL time: enough for a full disk at 1541 speed.
+constexpr std::uint64_t defaultcyclelimit = 1'800'000'000;
+constexpr double palhertz = 985248.0;
+
+enum class stopreason { returnedtobasic, jumpedtoitself, stopaddress, cyclelimit };
+
+struct runlimits {
+  std::uint64_t cycles = defaultcyclelimit;
+  std::optional<std::uint16_t> stopat;
+};
+
+class machine {
+ public:
+  explicit machine(bool allram) : bus(allram), processor(bus) {}
+  machine(const machine&) = delete;
+  machine& operator=(const machine&) = delete;
+
+  memory bus;
+  cpu6502 processor;
+  kernal rom;
+};
+
+// LOAD"*",8,1 and RUN: loads the disk's first file at its own address and
+// starts it (at the SYS address of a BASIC line at $0801), as if called
+// from BASIC, whose interpreter an RTS from the top level returns to. The
+// cycle count starts at RUN.
+void autostart(machine& c64, drive& disk);
+
+// Runs until a stop reason; a run error (an undocumented opcode, code run
+// in ROM that is no modelled entry point, a damaged disk) is raised.
+stopreason run(machine& c64, const runlimits& limits);
+
+std::string describe(stopreason reason);

@@ -1,0 +1,93 @@
+// c64run: a headless C64 that autostarts a D64 image (or runs a raw binary
+// on an all-RAM 6502), then prints the screen and why the run stopped.
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+
+#include "d64.h"
+#include "machine.h"
+#include "nativepath.h"
+#include "options.h"
+#include "runerror.h"
+#include "screen.h"
+
+static void loadraw(machine& c64, const options& chosen) {
+  std::ifstream in(nativepath(chosen.rawfile), std::ios::binary);
+  if (!in) {
+    throw runerror("cannot read " + chosen.rawfile, 2);
+  }
+  const diskbytes bytes((std::istreambuf_iterator<char>(in)),
+                        std::istreambuf_iterator<char>());
+  if (chosen.rawaddress + bytes.size() > 0x10000) {
+    throw runerror(chosen.rawfile + " does not fit in memory from $" +
+                       hex4(chosen.rawaddress), 2);
+  }
+  std::copy(bytes.begin(), bytes.end(), c64.bus.ram.begin() + chosen.rawaddress);
+  c64.processor.pc = *chosen.start;
+}
+
+static void writedumps(const machine& c64, const options& chosen) {
+  for (const memorydump& dump : chosen.dumps) {
+    std::ofstream out(nativepath(dump.path), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(c64.bus.ram.data() + dump.from),
+              dump.to - dump.from + 1);
+    if (!out) {
+      std::cerr << "c64run: cannot write " << dump.path << "\n";
+    }
+  }
+}
+
+static std::string stopline(const machine& c64, const std::string& why) {
+  std::string line = "stop: " + why + ", pc $" + hex4(c64.processor.pc) + ", " +
+                     std::to_string(c64.bus.cycles) + " cycles";
+  if (c64.rom.disk != nullptr) {
+    char seconds[64];
+    std::snprintf(seconds, sizeof seconds, " (%.2f s PAL, %.2f s in drive reads)",
+                  static_cast<double>(c64.bus.cycles) / palhertz,
+                  static_cast<double>(c64.rom.drivecycles) / palhertz);
+    line += seconds;
+  }
+  return line;
+}
+
+int main(int argc, char** argv) {
+  options chosen;
+  std::unique_ptr<machine> c64;
+  drive disk;
+  try {
+    chosen = parseoptions(std::vector<std::string>(argv + 1, argv + argc));
+    c64 = std::make_unique<machine>(!chosen.rawfile.empty());
+    if (chosen.rawfile.empty()) {
+      disk = makedrive(readimage(chosen.image));
+      autostart(*c64, disk);
+    } else {
+      loadraw(*c64, chosen);
+    }
+  } catch (const runerror& error) {
+    std::cerr << "c64run: " << error.what() << "\n";
+    if (!c64) std::cerr << usage << "\n";
+    return error.status;
+  } catch (const d64error& error) {
+    std::cerr << "c64run: " << error.what() << "\n";
+    return 2;
+  }
+
+  std::string why;
+  int status = 1;
+  try {
+    const stopreason reason = run(*c64, chosen.limits);
+    why = describe(reason);
+    status = reason == stopreason::cyclelimit ? 1 : 0;
+  } catch (const std::exception& error) {  // run errors and damaged disks
+    why = std::string("error: ") + error.what();
+  }
+  writedumps(*c64, chosen);
+  if (c64->rom.disk != nullptr) {
+    std::cout << screentext(c64->bus);
+  }
+  std::cout << stopline(*c64, why) << "\n";
+  return status;
+}

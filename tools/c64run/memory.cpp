@@ -1,0 +1,81 @@
+#include "memory.h"
+
+// A PAL raster line takes 63 cycles, a frame 312 lines.
+constexpr std::uint64_t cyclesperline = 63;
+constexpr std::uint64_t linesperframe = 312;
+
+memory::memory(bool allram) : allram(allram) {
+  if (!allram) {
+    setport(0x2F, 0x37);  // as the KERNAL leaves it: BASIC, I/O, KERNAL
+  }
+}
+
+// The ROMs hold nothing the machine runs, but code reads their vectors: BRK
+// goes through $FFFE, and JMP ($A002) is BASIC's warm start.
+static std::uint8_t romvector(std::uint16_t address) {
+  switch (address) {
+    case 0xA000: return 0x94;  // cold start $E394
+    case 0xA001: return 0xE3;
+    case 0xA002: return 0x7B;  // warm start $E37B
+    case 0xA003: return 0xE3;
+    case 0xFFFA: return 0x43;  // NMI $FE43
+    case 0xFFFB: return 0xFE;
+    case 0xFFFC: return 0xE2;  // reset $FCE2
+    case 0xFFFD: return 0xFC;
+    case 0xFFFE: return 0x48;  // IRQ and BRK $FF48
+    case 0xFFFF: return 0xFF;
+    default: return 0;
+  }
+}
+
+std::uint8_t memory::readhigh(std::uint16_t address) const {
+  if (address < 0xC000) {
+    return basicvisible ? romvector(address) : ram[address];
+  }
+  if (address < 0xD000) {
+    return ram[address];
+  }
+  if (address < 0xE000) {
+    if (iovisible) return readio(address);
+    return charvisible ? 0 : ram[address];
+  }
+  return kernalvisible ? romvector(address) : ram[address];
+}
+
+// Only the raster counter moves; every other register reads as a constant
+// (no key pressed, no sprite hit, no timer running).
+std::uint8_t memory::readio(std::uint16_t address) const {
+  const std::uint64_t line = cycles / cyclesperline % linesperframe;
+  if ((address & 0xFC3F) == 0xD012) {
+    return static_cast<std::uint8_t>(line);
+  }
+  if ((address & 0xFC3F) == 0xD011) {
+    return static_cast<std::uint8_t>(0x1B | (line & 0x100) >> 1);
+  }
+  return 0xFF;
+}
+
+void memory::writespecial(std::uint16_t address, std::uint8_t value) {
+  if (address == 0) {
+    setport(value, portdata);
+  } else if (address == 1) {
+    setport(portdirection, value);
+  }
+  // I/O registers take the write and keep nothing.
+}
+
+// Lines set as inputs float high, so a port bit counts as set unless the
+// processor drives it low.
+void memory::setport(std::uint8_t direction, std::uint8_t data) {
+  portdirection = direction;
+  portdata = data;
+  ram[0] = direction;
+  ram[1] = static_cast<std::uint8_t>((data & direction) | (~direction & 0x17));
+  const int lines = (data | ~direction) & 7;
+  const bool loram = lines & 1, hiram = lines & 2, charen = lines & 4;
+  basicvisible = loram && hiram;
+  kernalvisible = hiram;
+  iovisible = (loram || hiram) && charen;
+  charvisible = (loram || hiram) && !charen;
+  iofrom = iovisible ? 0xD000 : 0x10000;
+}

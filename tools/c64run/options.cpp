@@ -1,0 +1,95 @@
+#include "options.h"
+
+#include "runerror.h"
+
+const char* const usage =
+    "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... IMAGE.d64\n"
+    "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
+    "--raw FILE@ADDR --start ADDR";
+
+static runerror badusage(const std::string& message) {
+  return runerror(message, 2);
+}
+
+std::uint16_t parseaddress(const std::string& text) {
+  std::string digits = text;
+  if (digits.rfind("0x", 0) == 0 || digits.rfind("0X", 0) == 0) {
+    digits.erase(0, 2);
+  } else if (!digits.empty() && digits[0] == '$') {
+    digits.erase(0, 1);
+  }
+  if (digits.empty() || digits.size() > 4 ||
+      digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    throw badusage("not an address: \"" + text + "\"");
+  }
+  return static_cast<std::uint16_t>(std::stoul(digits, nullptr, 16));
+}
+
+static std::uint64_t parsecount(const std::string& text) {
+  if (text.empty() || text.size() > 18 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    throw badusage("not a cycle count: \"" + text + "\"");
+  }
+  return std::stoull(text);
+}
+
+// "FROM-TO=FILE", both ends included.
+static memorydump parsedump(const std::string& text) {
+  const std::size_t dash = text.find('-');
+  const std::size_t equals = text.find('=');
+  if (dash == std::string::npos || equals == std::string::npos || equals < dash ||
+      equals + 1 == text.size()) {
+    throw badusage("a dump is FROM-TO=FILE, not \"" + text + "\"");
+  }
+  memorydump dump{parseaddress(text.substr(0, dash)),
+                  parseaddress(text.substr(dash + 1, equals - dash - 1)),
+                  text.substr(equals + 1)};
+  if (dump.to < dump.from) {
+    throw badusage("a dump ends before it starts: \"" + text + "\"");
+  }
+  return dump;
+}
+
+options parseoptions(const std::vector<std::string>& arguments) {
+  options chosen;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool takesvalue = argument == "--cycles" || argument == "--stop-at" ||
+                            argument == "--dump" || argument == "--raw" ||
+                            argument == "--start";
+    if (takesvalue && i + 1 == arguments.size()) {
+      throw badusage(argument + " needs a value");
+    }
+    if (argument == "--cycles") {
+      chosen.limits.cycles = parsecount(arguments[++i]);
+    } else if (argument == "--stop-at") {
+      chosen.limits.stopat = parseaddress(arguments[++i]);
+    } else if (argument == "--dump") {
+      chosen.dumps.push_back(parsedump(arguments[++i]));
+    } else if (argument == "--start") {
+      chosen.start = parseaddress(arguments[++i]);
+    } else if (argument == "--raw") {
+      const std::string& value = arguments[++i];
+      const std::size_t at = value.rfind('@');
+      if (at == std::string::npos || at == 0) {
+        throw badusage("--raw takes FILE@ADDR, not \"" + value + "\"");
+      }
+      chosen.rawfile = value.substr(0, at);
+      chosen.rawaddress = parseaddress(value.substr(at + 1));
+    } else if (argument.rfind("--", 0) == 0) {
+      throw badusage("unknown option " + argument);
+    } else if (chosen.image.empty()) {
+      chosen.image = argument;
+    } else {
+      throw badusage("more than one image");
+    }
+  }
+  const bool raw = !chosen.rawfile.empty();
+  if (raw == !chosen.image.empty()) {
+    throw badusage(raw ? "--raw runs no image" : "no image to run");
+  }
+  if (raw != chosen.start.has_value()) {
+    throw badusage(raw ? "--raw needs --start" : "--start goes with --raw");
+  }
+  return chosen;
+}

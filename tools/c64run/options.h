@@ -1,0 +1,33 @@
+#pragma once
+
+// c64run's command line.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "machine.h"
+
+struct memorydump {
+  std::uint16_t from = 0;
+  std::uint16_t to = 0;  // inclusive
+  std::string path;
+};
+
+struct options {
+  std::string image;          // a D64 to autostart, or
+  std::string rawfile;        // a binary for an all-RAM machine
+  std::uint16_t rawaddress = 0;
+  std::optional<std::uint16_t> start;
+  runlimits limits;
+  std::vector<memorydump> dumps;
+};
+
+extern const char* const usage;
+
+// Raises a run error with status 2 for anything it cannot take.
+options parseoptions(const std::vector<std::string>& arguments);
+
+// "0801", "$0801" or "0x0801".
+std::uint16_t parseaddress(const std::string& text);

@@ -1,0 +1,61 @@
+#pragma once
+
+// D64 disk images: the 35-track image a 1541 holds (40 tracks when the file
+// has that size), read through the DOS structures (directory chain, sector
+// links) with every link checked, so a damaged image is an error, never a
+// hang.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using diskbytes = std::vector<std::uint8_t>;
+
+struct d64error : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct d64image {
+  diskbytes bytes;  // 256 bytes a sector, track 1 sector 0 first
+  int tracks = 35;
+};
+
+struct d64entry {
+  std::string name;  // PETSCII, without the $A0 padding
+  std::uint8_t type = 0;  // the directory's type byte: $82 is a closed PRG
+  std::uint8_t track = 0;
+  std::uint8_t sector = 0;
+  std::uint16_t blocks = 0;
+};
+
+constexpr int sectorsize = 256;
+constexpr int directorytrack = 18;
+
+int sectorspertrack(int track);
+// Total sectors of a 35- or 40-track disk.
+int sectorcount(int tracks);
+
+// Takes an image file's bytes; its size must be one a D64 has (with or
+// without the error bytes).
+d64image makeimage(diskbytes bytes);
+d64image readimage(const std::string& path);
+
+// The sector's 256 bytes; a track or sector out of range is an error.
+const std::uint8_t* sectorat(const d64image& image, int track, int sector);
+
+// The used entries of the directory (closed or not), in directory order.
+std::vector<d64entry> directory(const d64image& image);
+
+// The file's bytes along its sector chain.
+diskbytes readchain(const d64image& image, const d64entry& entry);
+
+// How CBM DOS matches a name: "*" matches the rest, "?" any one character,
+// a leading "0:" or ":" is dropped, and ",P", ",S", ",U" or ",R" after the
+// name set the wanted type or read mode. A pattern matches only closed
+// files of a readable type.
+bool namematches(const std::string& pattern, const d64entry& entry);
+
+// The first directory entry the pattern matches, or nullptr.
+const d64entry* findfile(const std::vector<d64entry>& entries,
+                         const std::string& pattern);
