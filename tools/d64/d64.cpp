@@ -67,6 +67,11 @@ const std::uint8_t* sectorat(const d64image& image, int track, int sector) {
   return image.bytes.data() + sectoroffset(track, sector);
 }
 
+std::uint8_t* sectorat(d64image& image, int track, int sector) {
+  const d64image& readonly = image;
+  return image.bytes.data() + (sectorat(readonly, track, sector) - readonly.bytes.data());
+}
+
 // Follows a sector chain, handing each sector to the visitor; a chain longer
 // than the disk has sectors must loop.
 template <typename visitor>

@@ -43,6 +43,7 @@ d64image readimage(const std::string& path);
 
 // The sector's 256 bytes; a track or sector out of range is an error.
 const std::uint8_t* sectorat(const d64image& image, int track, int sector);
+std::uint8_t* sectorat(d64image& image, int track, int sector);
 
 // The used entries of the directory (closed or not), in directory order.
 std::vector<d64entry> directory(const d64image& image);
@@ -59,3 +60,30 @@ bool namematches(const std::string& pattern, const d64entry& entry);
 // The first directory entry the pattern matches, or nullptr.
 const d64entry* findfile(const std::vector<d64entry>& entries,
                          const std::string& pattern);
+
+// Writing: a new 35-track image as a 1541 formats and fills it.
+
+struct d64file {
+  std::string name;  // PETSCII
+  diskbytes content;  // load address first
+};
+
+constexpr int freeblocks = 664;       // 683 sectors less track 18
+constexpr int directoryentries = 144;  // 18 sectors of 8 entries
+
+// Blocks a file of that many bytes takes (254 bytes a block, at least one).
+int blocksfor(std::size_t bytes);
+
+// The BAM on 18/0 with the disk name and ID, the directory on track 18
+// (interleave 3), the files as closed PRGs in list order, their sectors
+// taken outward from track 18 at interleave 10. A production that does not
+// fit raises d64error saying what it needs and what there is.
+d64image buildimage(const std::string& diskname, const std::string& id,
+                    const std::vector<d64file>& files);
+
+// An ASCII name as a C64 user types it: letters of either case become the
+// unshifted PETSCII letters, so "aa" and "AA" are both LOAD"AA".
+std::string petscii(const std::string& ascii);
+
+// How many blocks the BAM says are free (track 18 not counted).
+int bamfreeblocks(const d64image& image);

@@ -1,68 +1,46 @@
 // Stand-in disk tool: "makedisk IMAGE LIST" builds a new D64 disk image at
-// IMAGE from the disk list LIST, whose lines read "path name", through
-// cc1541. The disk is named after the image's base name (tarv.d64 gives
-// TARV); each file becomes a PRG named by its bare name less a final ".PRG"
-// (BOOT, AA, BA, ...). The image is built under a temporary name beside it
-// and renamed into place, so a failure leaves no half-written image.
+// IMAGE from the disk list LIST, whose lines read "path name". The disk is
+// named after the image's base name (tarv.d64 gives TARV); each file
+// becomes a PRG named by its bare name less a final ".PRG" (BOOT, AA, BA,
+// ...). The image is written under a temporary name beside it and renamed
+// into place, so a failure leaves no half-written image. Its failures are
+// the image module's error, d64error.
 
-#include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "d64.h"
 #include "nativepath.h"
 
 namespace fs = std::filesystem;
 
-struct diskfile {
-  std::string path;  // as the list names it
-  std::string name;  // on the disk
-};
-
-static std::string lowercase(std::string text) {
-  for (char& c : text) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return text;
-}
-
-// cc1541 turns lower-case ASCII into the PETSCII capitals a C64 user types,
-// so LOAD"AA",8 finds the file written as "aa".
-static std::string petsciiname(const std::string& name) {
-  std::string bare = lowercase(name);
-  if (bare.size() > 4 && bare.compare(bare.size() - 4, 4, ".prg") == 0) {
+static std::string diskname(const std::string& name) {
+  std::string bare = petscii(name);
+  if (bare.size() > 4 && bare.compare(bare.size() - 4, 4, ".PRG") == 0) {
     bare.resize(bare.size() - 4);
   }
   return bare;
 }
 
-static std::string quoted(const std::string& argument) {
-#ifdef _WIN32
-  return "\"" + argument + "\"";
-#else
-  std::string result = "'";
-  for (const char c : argument) {
-    result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+static diskbytes readcontent(const std::string& path) {
+  std::ifstream in(nativepath(path), std::ios::binary);
+  if (!in || !fs::is_regular_file(nativepath(path))) {
+    throw d64error("cannot find " + path);
   }
-  return result + "'";
-#endif
+  return diskbytes((std::istreambuf_iterator<char>(in)),
+                   std::istreambuf_iterator<char>());
 }
 
-static int fail(const std::string& message) {
-  std::cerr << "makedisk stand-in: " << message << "\n";
-  return 1;
-}
-
-static bool readlist(const std::string& listpath, std::vector<diskfile>& files,
-                     std::string& problem) {
+static std::vector<d64file> readlist(const std::string& listpath) {
   std::ifstream list(nativepath(listpath), std::ios::binary);
-  if (!list || fs::is_directory(nativepath(listpath))) {
-    problem = "cannot read the disk list " + listpath;
-    return false;
+  if (!list || !fs::is_regular_file(nativepath(listpath))) {
+    throw d64error("cannot read the disk list " + listpath);
   }
+  std::vector<d64file> files;
   std::string line;
   while (std::getline(list, line)) {
     if (!line.empty() && line.back() == '\r') {
@@ -73,73 +51,45 @@ static bool readlist(const std::string& listpath, std::vector<diskfile>& files,
     }
     const std::size_t blank = line.rfind(' ');
     if (blank == std::string::npos || blank + 1 == line.size() || blank == 0) {
-      problem = "no file name in the disk list line \"" + line + "\"";
-      return false;
+      throw d64error("no file name in the disk list line \"" + line + "\"");
     }
-    diskfile file{line.substr(0, blank), petsciiname(line.substr(blank + 1))};
-    if (!fs::is_regular_file(nativepath(file.path))) {
-      problem = "cannot find " + file.path;
-      return false;
-    }
-    files.push_back(file);
+    files.push_back(d64file{diskname(line.substr(blank + 1)),
+                            readcontent(line.substr(0, blank))});
   }
-  return true;
+  return files;
 }
 
-static bool cc1541installed() {
-#ifdef _WIN32
-  return std::system("where cc1541 > NUL 2>&1") == 0;
-#else
-  return std::system("command -v cc1541 > /dev/null 2>&1") == 0;
-#endif
-}
-
-static std::string cc1541command(const std::vector<diskfile>& files,
-                                 const fs::path& image,
-                                 const fs::path& temporary) {
-  std::string command = "cc1541 -q -n " +
-                        quoted(lowercase(image.stem().string())) + " -i " +
-                        quoted("00 2a");
-  for (const diskfile& file : files) {
-    command += " -f " + quoted(file.name) + " -w " +
-               quoted(nativepath(file.path).string());
+static void writeimage(const std::string& path, const d64image& image) {
+  const fs::path target = nativepath(path);
+  fs::path temporary = target;
+  temporary += ".part";
+  std::error_code error;
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(image.bytes.data()),
+              static_cast<std::streamsize>(image.bytes.size()));
+    out.close();
+    if (out) {
+      fs::rename(temporary, target, error);
+      if (!error) return;
+    }
   }
-  command += " " + quoted(temporary.string());
-#ifdef _WIN32
-  return command + " > NUL";
-#else
-  return command + " > /dev/null";
-#endif
+  fs::remove(temporary, error);
+  throw d64error("cannot write " + path);
 }
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    return fail("usage: makedisk IMAGE LIST");
+  try {
+    if (argc != 3) {
+      throw d64error("usage: makedisk IMAGE LIST");
+    }
+    const std::string image = argv[1];
+    const std::vector<d64file> files = readlist(argv[2]);
+    const std::string name = petscii(nativepath(image).stem().string());
+    writeimage(image, buildimage(name.substr(0, 16), "00", files));
+    return 0;
+  } catch (const d64error& error) {
+    std::cerr << "makedisk: " << error.what() << "\n";
+    return 1;
   }
-  std::vector<diskfile> files;
-  std::string problem;
-  if (!readlist(argv[2], files, problem)) {
-    return fail(problem);
-  }
-  if (!cc1541installed()) {
-    return fail("cc1541 is not installed");
-  }
-
-  const fs::path image = nativepath(argv[1]);
-  fs::path temporary = image;
-  temporary += ".part";
-  std::error_code error;
-  fs::remove(temporary, error);
-  const int status =
-      std::system(cc1541command(files, image, temporary).c_str());
-  if (status != 0 || !fs::exists(temporary)) {
-    fs::remove(temporary, error);
-    return fail("cc1541 could not build " + std::string(argv[1]));
-  }
-  fs::rename(temporary, image, error);
-  if (error) {
-    fs::remove(temporary, error);
-    return fail("cannot write " + std::string(argv[1]));
-  }
-  return 0;
 }

@@ -1,0 +1,181 @@
+#include <algorithm>
+#include <cctype>
+
+#include "d64.h"
+
+namespace {
+
+constexpr int filesinterleave = 10;
+constexpr int directoryinterleave = 3;
+constexpr int bytesperblock = 254;
+
+// The BAM entry of a track: its free count, then one bit a sector.
+std::uint8_t* bamentry(d64image& image, int track) {
+  return sectorat(image, directorytrack, 0) + 4 * track;
+}
+
+bool isfree(d64image& image, int track, int sector) {
+  return bamentry(image, track)[1 + sector / 8] & (1 << (sector % 8));
+}
+
+void allocate(d64image& image, int track, int sector) {
+  std::uint8_t* entry = bamentry(image, track);
+  entry[1 + sector / 8] = static_cast<std::uint8_t>(entry[1 + sector / 8] & ~(1 << (sector % 8)));
+  --entry[0];
+}
+
+void padname(std::uint8_t* field, const std::string& name, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) {
+    field[i] = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0xA0;
+  }
+}
+
+void format(d64image& image, const std::string& diskname, const std::string& id) {
+  std::uint8_t* bam = sectorat(image, directorytrack, 0);
+  bam[0] = directorytrack;
+  bam[1] = 1;
+  bam[2] = 0x41;  // DOS version 'A'
+  for (int track = 1; track <= 35; ++track) {
+    std::uint8_t* entry = bamentry(image, track);
+    const int sectors = sectorspertrack(track);
+    entry[0] = static_cast<std::uint8_t>(sectors);
+    for (int sector = 0; sector < sectors; ++sector) {
+      entry[1 + sector / 8] = static_cast<std::uint8_t>(entry[1 + sector / 8] | 1 << (sector % 8));
+    }
+  }
+  padname(bam + 0x90, diskname, 16);
+  bam[0xA0] = bam[0xA1] = 0xA0;
+  padname(bam + 0xA2, id, 2);
+  bam[0xA4] = 0xA0;
+  bam[0xA5] = '2';
+  bam[0xA6] = 'A';
+  padname(bam + 0xA7, "", 4);
+  allocate(image, directorytrack, 0);
+}
+
+// Tracks in the order files take them: nearest the directory first,
+// alternating below and above it.
+std::vector<int> trackorder() {
+  std::vector<int> order;
+  for (int distance = 1; distance <= 17; ++distance) {
+    order.push_back(directorytrack - distance);
+    order.push_back(directorytrack + distance);
+  }
+  return order;
+}
+
+struct place {
+  int track;
+  int sector;
+};
+
+// The next free sector at the interleave from the last one, on the same
+// track while it has room, else on the next track in order.
+place nextsector(d64image& image, const std::vector<int>& tracks,
+                 std::size_t& trackindex, int& sector) {
+  for (; trackindex < tracks.size(); ++trackindex, sector = -filesinterleave) {
+    const int track = tracks[trackindex];
+    if (bamentry(image, track)[0] == 0) {
+      continue;
+    }
+    const int sectors = sectorspertrack(track);
+    int candidate = ((sector + filesinterleave) % sectors + sectors) % sectors;
+    while (!isfree(image, track, candidate)) {
+      candidate = (candidate + 1) % sectors;
+    }
+    allocate(image, track, candidate);
+    sector = candidate;
+    return place{track, candidate};
+  }
+  throw d64error("the disk is full");  // ruled out by the size check
+}
+
+void writefile(d64image& image, const d64file& file, const std::vector<int>& tracks,
+               std::size_t& trackindex, int& sector, std::uint8_t* entry) {
+  const int blocks = blocksfor(file.content.size());
+  place current = nextsector(image, tracks, trackindex, sector);
+  entry[0] = 0x82;  // a closed PRG
+  entry[1] = static_cast<std::uint8_t>(current.track);
+  entry[2] = static_cast<std::uint8_t>(current.sector);
+  padname(entry + 3, file.name, 16);
+  entry[28] = static_cast<std::uint8_t>(blocks);
+  entry[29] = static_cast<std::uint8_t>(blocks >> 8);
+  for (int block = 0; block < blocks; ++block) {
+    const std::size_t from = static_cast<std::size_t>(block) * bytesperblock;
+    const std::size_t count = std::min<std::size_t>(bytesperblock, file.content.size() - from);
+    std::uint8_t* data = sectorat(image, current.track, current.sector);
+    std::copy(file.content.begin() + static_cast<std::ptrdiff_t>(from),
+              file.content.begin() + static_cast<std::ptrdiff_t>(from + count), data + 2);
+    if (block + 1 == blocks) {
+      data[0] = 0;
+      data[1] = static_cast<std::uint8_t>(count + 1);
+    } else {
+      current = nextsector(image, tracks, trackindex, sector);
+      data[0] = static_cast<std::uint8_t>(current.track);
+      data[1] = static_cast<std::uint8_t>(current.sector);
+    }
+  }
+}
+
+}  // namespace
+
+int blocksfor(std::size_t bytes) {
+  return bytes == 0 ? 1 : static_cast<int>((bytes + bytesperblock - 1) / bytesperblock);
+}
+
+std::string petscii(const std::string& ascii) {
+  std::string name;
+  for (const char c : ascii) {
+    name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return name;
+}
+
+int bamfreeblocks(const d64image& image) {
+  const std::uint8_t* bam = sectorat(image, directorytrack, 0);
+  int free = 0;
+  for (int track = 1; track <= 35; ++track) {
+    if (track != directorytrack) free += bam[4 * track];
+  }
+  return free;
+}
+
+d64image buildimage(const std::string& diskname, const std::string& id,
+                    const std::vector<d64file>& files) {
+  int needed = 0;
+  for (const d64file& file : files) needed += blocksfor(file.content.size());
+  if (needed > freeblocks) {
+    throw d64error("the production needs " + std::to_string(needed) +
+                   " blocks, the disk has " + std::to_string(freeblocks));
+  }
+  if (files.size() > directoryentries) {
+    throw d64error(std::to_string(files.size()) + " files, the directory holds " +
+                   std::to_string(directoryentries));
+  }
+  d64image image{diskbytes(static_cast<std::size_t>(sectorcount(35)) * sectorsize), 35};
+  format(image, diskname, id);
+
+  const std::vector<int> tracks = trackorder();
+  std::size_t trackindex = 0;
+  int sector = -filesinterleave;
+  int directorysector = 1;
+  std::uint8_t* directory = sectorat(image, directorytrack, directorysector);
+  allocate(image, directorytrack, directorysector);
+  directory[1] = 0xFF;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (i > 0 && i % 8 == 0) {
+      // The next directory sector, three on; past the end it wraps to the
+      // first unused one.
+      int next = (directorysector + directoryinterleave) % sectorspertrack(directorytrack);
+      while (!isfree(image, directorytrack, next)) next = (next + 1) % sectorspertrack(directorytrack);
+      directory[0] = directorytrack;
+      directory[1] = static_cast<std::uint8_t>(next);
+      directorysector = next;
+      directory = sectorat(image, directorytrack, directorysector);
+      allocate(image, directorytrack, directorysector);
+      directory[1] = 0xFF;
+    }
+    writefile(image, files[i], tracks, trackindex, sector, directory + 32 * (i % 8) + 2);
+  }
+  return image;
+}
