@@ -1,0 +1,181 @@
+// c64run as a user runs it: built programs in a temporary folder, their
+// output and exit status.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "d64.h"
+#include "files.h"
+#include "runprogram.h"
+#include "testfolder.h"
+
+namespace {
+
+fs::path built(const std::string& name) { return fs::path(::programdir()) / ".." / name; }
+fs::path c64run() { return built("bin") / C64RUN_NAME; }
+
+diskbytes at(std::uint16_t address, const diskbytes& code) {
+  diskbytes file(code.size() + 2);
+  file[0] = static_cast<std::uint8_t>(address);
+  file[1] = static_cast<std::uint8_t>(address >> 8);
+  std::copy(code.begin(), code.end(), file.begin() + 2);
+  return file;
+}
+
+class c64runtest : public ::testing::Test {
+ protected:
+  // A disk whose first file is the program, beside the other files.
+  void writedisk(const std::vector<d64file>& files) const {
+    const d64image image = buildimage("TEST", "00", files);
+    writefile(work / "test.d64", filebytes(image.bytes.begin(), image.bytes.end()));
+  }
+
+  programrun run(std::vector<std::string> arguments) const {
+    return runprogram(c64run(), arguments, work);
+  }
+
+  // The last line of the output: why the run stopped.
+  static std::string stopline(const programrun& result) {
+    std::string output = result.output;
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
+    return output.substr(output.find_last_of('\n') + 1);
+  }
+
+  testfolder root;
+  fs::path work = root.path();
+};
+
+TEST_F(c64runtest, TheSelfCheckingProgramPasses) {
+  const programrun result =
+      run({"--raw", (built("testbin") / "selftest.bin").string() + "@0400", "--start", "0400"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(stopline(result).rfind("stop: jumped to itself, pc $0403, ", 0), 0u) << result.output;
+}
+
+TEST_F(c64runtest, TheExampleDiskBootsAndPrintsItsParts) {
+  const fs::path program = work / "program";
+  fs::create_directories(program);
+  for (const char* name : {PARTDISK_NAME, "exomizer.exe", "makedisk.exe", "boot.prg"}) {
+    fs::copy_file(built("bin") / name, program / name);
+  }
+  fs::copy(built("examples"), work / "examples", fs::copy_options::recursive);
+  ASSERT_EQ(runprogram(program / PARTDISK_NAME, {"disk", "parts.txt", "out"}, work / "examples")
+                .status,
+            0);
+
+  const programrun result = run({"examples/out/tarv.d64"});
+
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.output.rfind("PARTS: AA BA CA\n", 0), 0u) << result.output;
+  EXPECT_EQ(stopline(result).rfind("stop: returned to BASIC, pc $A7AE, ", 0), 0u);
+}
+
+TEST_F(c64runtest, RunsEndAsTheProgramEnds) {
+  struct ending {
+    const char* name;
+    diskbytes program;
+    std::vector<std::string> options;
+    int status;
+    const char* stop;
+  };
+  const std::vector<ending> endings = {
+      {"rts", at(0xC000, {0x60}), {}, 0, "stop: returned to BASIC, pc $A7AE, "},
+      {"warm start", at(0xC000, {0x6C, 0x02, 0xA0}), {}, 0, "stop: returned to BASIC, pc $E37B, "},
+      {"jump to itself", at(0xC000, {0x4C, 0x00, 0xC0}), {}, 0, "stop: jumped to itself, pc $C000, "},
+      // INX, JMP back: never ends on its own.
+      {"cycle limit", at(0xC000, {0xE8, 0x4C, 0x00, 0xC0}), {"--cycles", "1000"}, 1,
+       "stop: reached the cycle limit, pc $C00"},
+      {"stop address", at(0xC000, {0xE8, 0x4C, 0x00, 0xC0}), {"--stop-at", "$C001"}, 0,
+       "stop: reached the stop address, pc $C001, "},
+      {"undocumented opcode", at(0xC000, {0xEA, 0x02}), {}, 1,
+       "stop: error: undocumented opcode $02 at $C001, pc $C001, "},
+      {"ROM that is not modelled", at(0xC000, {0x20, 0xD8, 0xFF}), {}, 1,
+       "stop: error: ran into ROM at $FFD8, pc $FFD8, "},
+      // Waits for raster line $80, then returns.
+      {"raster wait", at(0xC000, {0xAD, 0x12, 0xD0, 0xC9, 0x80, 0xD0, 0xF9, 0x60}), {}, 0,
+       "stop: returned to BASIC, "},
+      // 10 SYS2061, then RTS at 2061.
+      {"BASIC line with SYS",
+       at(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x9E, '2', '0', '6', '1', 0, 0, 0, 0x60}), {}, 0,
+       "stop: returned to BASIC, pc $A7AE, "}};
+  for (const ending& e : endings) {
+    SCOPED_TRACE(e.name);
+    writedisk({{"PROGRAM", e.program}});
+    std::vector<std::string> arguments = e.options;
+    arguments.push_back("test.d64");
+    const programrun result = run(arguments);
+    EXPECT_EQ(result.status, e.status);
+    EXPECT_EQ(stopline(result).rfind(e.stop, 0), 0u) << result.output;
+  }
+}
+
+TEST_F(c64runtest, ProgramsLoadFilesThroughTheKernal) {
+  // SETNAM "DATA", SETLFS 1,8,1, LOAD, then print the loaded byte and RTS:
+  //   LDA #4 / LDX #<name / LDY #>name / JSR SETNAM
+  //   LDA #1 / LDX $BA / LDY #1 / JSR SETLFS / LDA #0 / JSR LOAD
+  //   LDA $2000 / JSR CHROUT / RTS / name: "DATA"
+  const diskbytes loader = at(
+      0xC000, {0xA9, 0x04, 0xA2, 0x1E, 0xA0, 0xC0, 0x20, 0xBD, 0xFF, 0xA9, 0x01, 0xA6, 0xBA,
+               0xA0, 0x01, 0x20, 0xBA, 0xFF, 0xA9, 0x00, 0x20, 0xD5, 0xFF, 0xAD, 0x00, 0x20,
+               0x20, 0xD2, 0xFF, 0x60, 'D', 'A', 'T', 'A'});
+  writedisk({{"LOADER", loader}, {"DATA", at(0x2000, diskbytes(1000, 'X'))}});
+
+  const programrun result = run({"--dump", "2000-23E7=data.bin", "test.d64"});
+
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.output.rfind("X\nstop: returned to BASIC", 0), 0u) << result.output;
+  EXPECT_EQ(readfile(work / "data.bin"), filebytes(1000, 'X'));
+  // 1,002 bytes from the drive at 2,500 cycles each.
+  EXPECT_NE(stopline(result).find("2.54 s in drive reads"), std::string::npos) << result.output;
+
+  // The same file, damaged: the run ends with an error, not a hang.
+  d64image image = buildimage("TEST", "00", {{"LOADER", loader}, {"DATA", at(0x2000, diskbytes(1000, 'X'))}});
+  const d64entry data = directory(image)[1];
+  sectorat(image, data.track, data.sector)[0] = 99;
+  writefile(work / "test.d64", filebytes(image.bytes.begin(), image.bytes.end()));
+  const programrun damaged = run({"test.d64"});
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_EQ(stopline(damaged).rfind("stop: error: damaged image: track 99", 0), 0u)
+      << damaged.output;
+}
+
+TEST_F(c64runtest, DumpsWhatTheMachineHolds) {
+  // LDA #$42 / STA $1000 / STA $1001 / JMP *, stopped before the second
+  // store.
+  writefile(work / "code.bin", {0xA9, 0x42, 0x8D, 0x00, 0x10, 0x8D, 0x01, 0x10, 0x4C, 0x08, 0x02});
+  const programrun result = run({"--raw", "code.bin@0200", "--start", "0x200", "--stop-at",
+                                 "0205", "--dump", "1000-1001=a.bin", "--dump", "0200-0201=b.bin"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.output, std::string("stop: reached the stop address, pc $0205, 6 cycles\n"));
+  EXPECT_EQ(readfile(work / "a.bin"), filebytes({0x42, 0x00}));
+  EXPECT_EQ(readfile(work / "b.bin"), filebytes({0xA9, 0x42}));
+}
+
+TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
+  writefile(work / "short.d64", filebytes(1000));
+  writedisk({{"BASIC", at(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x99, '"', 'A', '"', 0, 0, 0})}});
+  const std::vector<std::vector<std::string>> calls = {
+      {},
+      {"a.d64", "b.d64"},
+      {"--bogus", "test.d64"},
+      {"--cycles", "many", "test.d64"},
+      {"--stop-at", "12345", "test.d64"},
+      {"--dump", "2000-1000=x.bin", "test.d64"},
+      {"--dump", "2000", "test.d64"},
+      {"--raw", "code.bin@0200"},
+      {"--start", "0200", "test.d64"},
+      {"--raw", "missing.bin@0200", "--start", "0200"},
+      {"missing.d64"},
+      {"short.d64"},
+      {"test.d64"},  // BASIC without a SYS: nothing to start
+  };
+  for (const std::vector<std::string>& arguments : calls) {
+    SCOPED_TRACE(arguments.empty() ? "" : arguments[0]);
+    const programrun result = run(arguments);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.output, "");
+  }
+}
+
+}  // namespace
