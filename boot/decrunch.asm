@@ -1,0 +1,163 @@
+; The decruncher: restores a program crunched by the bundled cruncher, in
+; place, from the top down (doc/crunch-format.md has the format).
+;
+; Call:     src ($FB/$FC) = the address of the crunched data's last byte,
+;           the data lying where its load address put it. Decimal mode off.
+; Returns:  the program stands at its own addresses; Y = 0, A and X
+;           changed. Nothing outside the program, the crunched data, the
+;           stack and the zero page below is written.
+; Zero page: $FB-$FE (free for programs) and $57-$5C (BASIC's arithmetic
+;           scratch, which the KERNAL never uses).
+; Size:     at most 256 bytes.
+
+src     = $fb           ; the next stream byte to read; reading goes down
+dst     = $fd           ; the next byte to write; writing goes down
+from    = $57           ; the byte below the ones a copy reads
+offset  = $59           ; of the last match: how far above dst it reads
+length  = $5b           ; of the literal run or match being copied
+bits    = $5c           ; bits still to use, above a 1 that marks their end
+
+; Takes the next bit into the carry. Only the refill, once in eight bits,
+; costs a call.
+getbit  .macro
+        asl bits
+        bne +
+        jsr refill
++
+        .endm
+
+; Moves a pointer down by one.
+lower   .macro pointer
+        lda \pointer
+        bne +
+        dec \pointer + 1
++       dec \pointer
+        .endm
+
+decrunch
+        ldy #0          ; Y stays 0 but inside copies
+        sty bits        ; no bits: the first one fetches a byte
+        jsr getbyte     ; the program's last address: where writing starts
+        sta dst
+        jsr getbyte
+        sta dst + 1
+
+; After a match, at the start, and after the longest literal run: a
+; literal run or a new match.
+aftermatch
+        #getbit
+        bcs newmatch
+        #getbit         ; the run's length: a first 0 bit means 1
+        bcs longrun
+        lda (src),y     ; a single literal, the most common run, is moved
+        sta (dst),y     ; without a copy
+        #lower src
+        #lower dst
+        jmp afterliterals
+
+longrun lda #1
+        jsr gammabit
+        sta length
+        eor #$ff        ; src - length, as src + ~length + 1
+        sec
+        adc src
+        sta src
+        sta from
+        bcs +
+        dec src + 1
++       lda src + 1
+        sta from + 1
+        jsr lowerdst
+        jsr copy
+        inc length      ; after the longest run, as after a match
+        beq aftermatch
+
+; After a literal run: a match at the last offset, or a new match.
+afterliterals
+        #getbit
+        bcs newmatch
+        jsr gamma
+        bcc match       ; the carry is clear after a length
+
+; The common short codes are read inline: a high byte of 0 (gamma 1) and a
+; length of 2 (gamma 1, less one).
+newmatch
+        lda #0
+        #getbit         ; the offset's high byte plus one
+        bcc +
+        lda #1
+        jsr gammabit
+        bcs done        ; 256: the end mark
+        sbc #0          ; the carry is clear: less one
++       sta offset + 1
+        lda (src),y     ; the offset's low byte
+        sta offset
+        #lower src
+        lda #2
+        #getbit         ; the length less one
+        bcc match
+        lda #1
+        jsr gammabit
+        adc #1
+match   sta length
+        jsr lowerdst
+        clc             ; a match reads offset bytes above where it writes
+        adc offset      ; A is dst's low byte
+        sta from
+        lda dst + 1
+        adc offset + 1
+        sta from + 1
+        ldy length
+-       lda (from),y    ; highest first: a match may read what it just wrote
+        sta (dst),y
+        dey
+        bne -
+        jmp aftermatch
+
+; Copies length bytes from above from to above dst, highest first.
+copy    ldy length
+-       lda (from),y
+        sta (dst),y
+        dey
+        bne -
+done    rts
+
+; dst goes down by length: the copy then fills the bytes above it. Leaves
+; dst's low byte in A.
+lowerdst
+        lda dst
+        sec
+        sbc length
+        sta dst
+        bcs +
+        dec dst + 1
++       rts
+
+; An interlaced Elias gamma code into A: each 1 bit is followed by a bit of
+; the value, a 0 ends it. The carry comes back set only when the value
+; passed 255, which only the end mark does.
+gamma   lda #1
+-       #getbit
+        bcc +
+gammabit
+        #getbit
+        rol a
+        bcc -
++       rts
+
+refill  pha
+        jsr getbyte
+        sec             ; the marker that says when the byte is used up
+        rol a
+        sta bits
+        pla
+        rts
+
+getbyte lda (src),y
+        ldx src
+        bne +
+        dec src + 1
++       dec src
+        rts
+
+        .cerror * - decrunch > 256, format("the decruncher takes %d bytes, more than 256", * - decrunch)

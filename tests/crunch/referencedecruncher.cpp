@@ -1,0 +1,78 @@
+#include "referencedecruncher.h"
+
+namespace {
+
+struct decruncher {
+  memoryimage& memory;
+  std::uint32_t load;
+  std::int64_t src;  // the next stream byte; reading goes down
+  std::int64_t dst;  // the next byte to write; writing goes down
+  int bits = 0;
+  int bitsleft = 0;
+  std::string problem;
+
+  std::uint8_t byte() {
+    if (src < static_cast<std::int64_t>(load)) {
+      problem = "read below the crunched data";
+      return 0;
+    }
+    return memory[static_cast<std::size_t>(src--)];
+  }
+  bool bit() {
+    if (bitsleft == 0) {
+      bits = byte();
+      bitsleft = 8;
+    }
+    --bitsleft;
+    return bits >> bitsleft & 1;
+  }
+  std::uint32_t gamma(std::uint32_t limit) {
+    std::uint32_t value = 1;
+    while (bit() && value < limit) value = value << 1 | bit();
+    return value;
+  }
+  void write(std::uint8_t value) {
+    if (dst < 0) {
+      problem = "wrote below address 0";
+      return;
+    }
+    if (dst >= static_cast<std::int64_t>(load) && dst <= src && problem.empty()) {
+      problem = "overwrote crunched data still to be read at " + std::to_string(dst);
+    }
+    memory[static_cast<std::size_t>(dst--)] = value;
+  }
+};
+
+}  // namespace
+
+decrunched referencedecrunch(memoryimage& memory, std::uint32_t load, std::uint32_t dataend) {
+  decruncher d{memory, load, static_cast<std::int64_t>(dataend) - 1, 0, 0, 0, {}};
+  const std::uint32_t last = d.byte() | d.byte() << 8;
+  d.dst = last;
+  std::uint32_t offset = 0;
+  bool aftermatch = true;
+  while (d.problem.empty()) {
+    if (!d.bit()) {
+      const std::uint32_t length = d.gamma(0x100);
+      if (aftermatch) {  // literals; after the longest run, as after a match
+        for (std::uint32_t i = 0; i < length && d.problem.empty(); ++i) d.write(d.byte());
+        aftermatch = length == 255;
+        continue;
+      }
+      for (std::uint32_t i = 0; i < length && d.problem.empty(); ++i) {  // repeated match
+        d.write(memory[static_cast<std::size_t>((d.dst + offset) & 0xFFFF)]);
+      }
+      aftermatch = true;
+      continue;
+    }
+    const std::uint32_t high = d.gamma(0x100);
+    if (high >= 0x100) break;  // the end mark
+    offset = (high - 1) << 8 | d.byte();
+    const std::uint32_t length = d.gamma(0x100) + 1;
+    for (std::uint32_t i = 0; i < length && d.problem.empty(); ++i) {
+      d.write(memory[static_cast<std::size_t>((d.dst + offset) & 0xFFFF)]);
+    }
+    aftermatch = true;
+  }
+  return decrunched{static_cast<std::uint32_t>(d.dst + 1), last + 1, d.problem};
+}

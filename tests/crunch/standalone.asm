@@ -1,0 +1,3 @@
+; The decruncher alone at $E000, to run it in the C64 model.
+        * = $e000
+        .include "decrunch.asm"

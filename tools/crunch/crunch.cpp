@@ -1,0 +1,79 @@
+#include "crunch.h"
+
+#include <algorithm>
+#include <string>
+
+#include "parse.h"
+#include "streamwriter.h"
+
+static std::string hexaddress(std::uint32_t address) {
+  std::string text;
+  for (int shift = 12; shift >= 0; shift -= 4) text += "0123456789ABCDEF"[address >> shift & 15];
+  return text;
+}
+
+crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
+  // The decruncher writes from the program's end downwards, so the cruncher
+  // sees the program back to front.
+  const bytes reversed(content.rbegin(), content.rend());
+  const std::vector<token> tokens = parse(reversed);
+
+  streamwriter out;
+  const auto last = static_cast<std::uint16_t>(end - 1);  // where writing starts
+  out.byte(static_cast<std::uint8_t>(last));
+  out.byte(static_cast<std::uint8_t>(last >> 8));
+  std::int64_t written = 0;
+  std::int64_t mostahead = 0;
+  for (const token& t : tokens) {
+    switch (t.kind) {
+      case tokenkind::literals:
+        out.bit(false);
+        out.gamma(t.length);
+        for (std::uint32_t i = 0; i < t.length; ++i) {
+          out.byte(reversed[static_cast<std::size_t>(written) + i]);
+        }
+        break;
+      case tokenkind::repeatmatch:
+        out.bit(false);
+        out.gamma(t.length);
+        break;
+      case tokenkind::newmatch:
+        out.bit(true);
+        out.gamma((t.offset >> 8) + 1);
+        out.byte(static_cast<std::uint8_t>(t.offset));
+        out.gamma(t.length - 1);
+        break;
+    }
+    written += t.length;
+    mostahead = std::max(mostahead, written - static_cast<std::int64_t>(out.written().size()));
+  }
+  out.bit(true);
+  out.gamma(endmark);
+  return crunchedstream{out.written(), mostahead};
+}
+
+bytes crunchprogram(const bytes& program) {
+  if (program.size() < 2) {
+    throw cruncherror("a program needs a two-byte load address");
+  }
+  const std::uint32_t start = program[0] | program[1] << 8;
+  const bytes content(program.begin() + 2, program.end());
+  const std::uint32_t end = start + static_cast<std::uint32_t>(content.size());
+  if (end > programtop) {
+    throw cruncherror("the program ends at $" + hexaddress(end - 1) +
+                      ", past $CFFF: programs that reach the I/O area or the KERNAL are not crunched");
+  }
+  const crunchedstream crunched = crunchstream(content, static_cast<std::uint16_t>(end));
+  const auto size = static_cast<std::int64_t>(crunched.stream.size());
+  const std::int64_t load = std::min<std::int64_t>(
+      static_cast<std::int64_t>(end) - size - std::max<std::int64_t>(crunched.mostahead, 0),
+      static_cast<std::int64_t>(start) - 1);
+  if (load < static_cast<std::int64_t>(lowestload)) {
+    throw cruncherror("the program starts too low to decrunch in place: its crunched data would start below $0334");
+  }
+  bytes file(crunched.stream.size() + 2);
+  file[0] = static_cast<std::uint8_t>(load);
+  file[1] = static_cast<std::uint8_t>(load >> 8);
+  std::copy(crunched.stream.rbegin(), crunched.stream.rend(), file.begin() + 2);
+  return file;
+}

@@ -1,0 +1,21 @@
+#include "streamwriter.h"
+
+void streamwriter::bit(bool set) {
+  if (bitsleft == 0) {
+    bitbyte = stream.size();
+    stream.push_back(0);
+    bitsleft = 8;
+  }
+  --bitsleft;
+  if (set) stream[bitbyte] = static_cast<std::uint8_t>(stream[bitbyte] | 1 << bitsleft);
+}
+
+void streamwriter::gamma(std::uint32_t value) {
+  int top = 31;
+  while (!(value >> top & 1)) --top;
+  for (int i = top - 1; i >= 0; --i) {
+    bit(true);
+    bit(value >> i & 1);
+  }
+  bit(false);
+}
