@@ -37,10 +37,12 @@ lower   .macro pointer
 decrunch
         ldy #0          ; Y stays 0 but inside copies
         sty bits        ; no bits: the first one fetches a byte
-        jsr getbyte     ; the program's last address: where writing starts
-        sta dst
-        jsr getbyte
-        sta dst + 1
+        ldx #1          ; the program's last address, high byte first:
+-       lda (src),y     ; where writing starts
+        sta dst,x
+        #lower src
+        dex
+        bpl -
 
 ; After a match, at the start, and after the longest literal run: a
 ; literal run or a new match.
@@ -146,18 +148,15 @@ gammabit
 +       rts
 
 refill  pha
-        jsr getbyte
+        lda (src),y
+        ldx src         ; src goes down, as with lower, but A is in use
+        bne +
+        dec src + 1
++       dec src
         sec             ; the marker that says when the byte is used up
         rol a
         sta bits
         pla
-        rts
-
-getbyte lda (src),y
-        ldx src
-        bne +
-        dec src + 1
-+       dec src
         rts
 
         .cerror * - decrunch > 256, format("the decruncher takes %d bytes, more than 256", * - decrunch)

@@ -47,7 +47,8 @@ struct decruncher {
 
 decrunched referencedecrunch(memoryimage& memory, std::uint32_t load, std::uint32_t dataend) {
   decruncher d{memory, load, static_cast<std::int64_t>(dataend) - 1, 0, 0, 0, {}};
-  const std::uint32_t last = d.byte() | d.byte() << 8;
+  const std::uint32_t high = d.byte();
+  const std::uint32_t last = high << 8 | d.byte();
   d.dst = last;
   std::uint32_t offset = 0;
   bool aftermatch = true;
@@ -65,9 +66,9 @@ decrunched referencedecrunch(memoryimage& memory, std::uint32_t load, std::uint3
       aftermatch = true;
       continue;
     }
-    const std::uint32_t high = d.gamma(0x100);
-    if (high >= 0x100) break;  // the end mark
-    offset = (high - 1) << 8 | d.byte();
+    const std::uint32_t highplusone = d.gamma(0x100);
+    if (highplusone >= 0x100) break;  // the end mark
+    offset = (highplusone - 1) << 8 | d.byte();
     const std::uint32_t length = d.gamma(0x100) + 1;
     for (std::uint32_t i = 0; i < length && d.problem.empty(); ++i) {
       d.write(memory[static_cast<std::size_t>((d.dst + offset) & 0xFFFF)]);

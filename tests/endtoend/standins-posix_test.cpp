@@ -27,31 +27,6 @@ TEST(bootprogram, HasRoomForTheWholePartTable) {
 
 class standintest : public programfolder {};
 
-TEST_F(standintest, CruncherStoresTheProgramUnpacked) {
-  writefile(work / "a.prg", countingbytes(300, 1));
-  writefile(work / "tiny.prg", {0x01});
-
-  EXPECT_EQ(runprogram(standin("exomizer.exe"),
-                       {"-l", "auto", "-o", "out\\a.crunched", "a.prg"}, work)
-                .status,
-            1);
-  fs::create_directories(work / "out");
-  EXPECT_EQ(runprogram(standin("exomizer.exe"),
-                       {"-l", "auto", "-o", "out\\a.crunched", "a.prg"}, work)
-                .status,
-            0);
-  EXPECT_EQ(readfile(work / "out" / "a.crunched"), countingbytes(300, 1));
-
-  for (const std::vector<std::string>& arguments :
-       std::vector<std::vector<std::string>>{
-           {"-o", "t.crunched", "a.prg"},
-           {"-l", "auto", "-o", "t.crunched", "missing.prg"},
-           {"-l", "auto", "-o", "t.crunched", "tiny.prg"}}) {
-    EXPECT_EQ(runprogram(standin("exomizer.exe"), arguments, work).status, 1);
-    EXPECT_FALSE(fs::exists(work / "t.crunched"));
-  }
-}
-
 TEST_F(standintest, DiskToolRefusesBadListsWithoutAnImage) {
   writefile(work / "a.prg", countingbytes(10));
   for (const char* list :

@@ -20,8 +20,8 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
 
   streamwriter out;
   const auto last = static_cast<std::uint16_t>(end - 1);  // where writing starts
-  out.byte(static_cast<std::uint8_t>(last));
   out.byte(static_cast<std::uint8_t>(last >> 8));
+  out.byte(static_cast<std::uint8_t>(last));
   std::int64_t written = 0;
   std::int64_t mostahead = 0;
   for (const token& t : tokens) {

@@ -1,6 +1,7 @@
 #include "parse.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "matchfinder.h"
@@ -14,71 +15,91 @@ constexpr std::uint32_t unreached = std::numeric_limits<std::uint32_t>::max();
 // would otherwise cost time in proportion to its length times 255.
 constexpr std::uint32_t takenwhole = longestlength;
 
-// The cheapest way found to reach a position, in one of two states: just
-// after a literal run (which a repeated match may follow) or just after a
-// match.
+// How many ways to reach a position are kept, each with another last
+// offset: the cheapest way is not always the one whose offset a repeated
+// match can use later.
+constexpr int kept = 4;
+
+enum state : std::uint8_t { afterliterals, aftermatch };
+
+// A way to reach a position: in the state after a literal run (which a
+// repeated match may follow), or after a match (or the longest run).
 struct arrival {
   std::uint32_t bits = unreached;
-  std::uint32_t offset = 0;      // the last match's offset
-  std::uint32_t runlength = 0;   // in the literal state: the run so far
-  std::uint32_t from = 0;        // where the last token started
-  std::uint32_t length = 0;      // and its length
+  std::uint32_t offset = 0;     // the last match's offset
+  std::uint32_t runlength = 0;  // after literals: the run so far
+  std::uint32_t length = 0;     // of the last token
   tokenkind kind = tokenkind::literals;
-  bool fromliteral = false;      // the state the token was sent from
+  state before = aftermatch;    // the way the last token was sent from:
+  std::uint8_t beforeslot = 0;  // its state and place at its position
 };
 
-void offer(arrival& to, const arrival& candidate) {
-  if (candidate.bits < to.bits) to = candidate;
+using arrivals = std::array<arrival, kept>;
+
+// Keeps the cheapest ways, one for each offset, cheapest first.
+void offer(arrivals& ways, const arrival& candidate) {
+  auto same = std::find_if(ways.begin(), ways.end(),
+                           [&](const arrival& way) { return way.offset == candidate.offset; });
+  if (same == ways.end()) same = ways.end() - 1;  // the dearest makes room
+  if (candidate.bits >= same->bits) return;
+  *same = candidate;
+  std::sort(ways.begin(), ways.end(),
+            [](const arrival& a, const arrival& b) { return a.bits < b.bits; });
 }
 
 }  // namespace
 
 std::vector<token> parse(const bytes& data) {
   const auto size = static_cast<std::uint32_t>(data.size());
-  std::vector<arrival> literal(size + 1), matched(size + 1);
-  matched[0].bits = 0;  // the decruncher starts as if after a match
+  std::vector<arrivals> literal(size + 1), matched(size + 1);
+  matched[0][0].bits = 0;  // the decruncher starts as if after a match
   matchfinder finder(data);
 
   for (std::uint32_t i = 0; i < size; ++i) {
-    const arrival& lit = literal[i];
-    const arrival& mat = matched[i];
-    if (lit.bits == unreached && mat.bits == unreached) {
+    const arrivals& lits = literal[i];
+    const arrivals& mats = matched[i];
+    const std::uint32_t cheapest = std::min(lits[0].bits, mats[0].bits);
+    if (cheapest == unreached) {
       finder.insert(i);
       continue;
     }
-    // A literal run goes on, or starts after a match. A run of the longest
-    // length leaves the decruncher as a match does: another run may follow,
-    // a repeated match may not.
-    if (lit.bits != unreached) {
-      arrival next = lit;
-      next.bits += 8 + gammabits(lit.runlength + 1) - gammabits(lit.runlength);
-      next.runlength = lit.runlength + 1;
-      next.length = next.runlength;
-      offer(next.runlength == longestlength ? matched[i + 1] : literal[i + 1], next);
-    }
-    if (mat.bits != unreached) {
-      offer(literal[i + 1], arrival{mat.bits + 1 + gammabits(1) + 8, mat.offset, 1, i, 1,
-                                    tokenkind::literals, false});
-    }
-    // A repeated match: only after literals, at the last match's offset.
-    if (lit.bits != unreached && lit.offset != 0 && lit.offset <= i) {
-      const std::uint32_t longest =
-          matchlength(data, i, i - lit.offset, std::min(size - i, longestlength));
-      for (std::uint32_t length = 1; length <= longest; ++length) {
-        offer(matched[i + length], arrival{lit.bits + 1 + gammabits(length), lit.offset, 0, i,
-                                           length, tokenkind::repeatmatch, true});
+    for (std::uint8_t slot = 0; slot < kept; ++slot) {
+      // A literal run goes on. The longest run leaves the decruncher as a
+      // match does: another run may follow, a repeated match may not.
+      const arrival& lit = lits[slot];
+      if (lit.bits != unreached) {
+        arrival next = lit;
+        next.bits += 8 + gammabits(lit.runlength + 1) - gammabits(lit.runlength);
+        next.runlength = next.length = lit.runlength + 1;
+        offer(next.runlength == longestlength ? matched[i + 1] : literal[i + 1], next);
+
+        // A repeated match at the last offset.
+        if (lit.offset != 0 && lit.offset <= i) {
+          const std::uint32_t longest =
+              matchlength(data, i, i - lit.offset, std::min(size - i, longestlength));
+          for (std::uint32_t length = 1; length <= longest; ++length) {
+            offer(matched[i + length], arrival{lit.bits + 1 + gammabits(length), lit.offset, 0,
+                                               length, tokenkind::repeatmatch, afterliterals,
+                                               slot});
+          }
+        }
+      }
+      // A literal run starts after a match.
+      const arrival& mat = mats[slot];
+      if (mat.bits != unreached) {
+        offer(literal[i + 1], arrival{mat.bits + 1 + gammabits(1) + 8, mat.offset, 1, 1,
+                                      tokenkind::literals, aftermatch, slot});
       }
     }
-    // New matches, sent from whichever state is cheaper here.
-    const bool fromliteral = lit.bits <= mat.bits;
-    const std::uint32_t base = std::min(lit.bits, mat.bits) + 1;
+    // New matches, from the cheapest way here.
+    const state from = lits[0].bits <= mats[0].bits ? afterliterals : aftermatch;
     std::uint32_t shorter = 1;
     const std::vector<match>& matches = finder.at(i);
     for (const match& found : matches) {
-      const std::uint32_t bits = base + offsetbits(found.offset);
+      const std::uint32_t bits = cheapest + 1 + offsetbits(found.offset);
       for (std::uint32_t length = shorter + 1; length <= found.length; ++length) {
-        offer(matched[i + length], arrival{bits + gammabits(length - 1), found.offset, 0, i,
-                                           length, tokenkind::newmatch, fromliteral});
+        offer(matched[i + length], arrival{bits + gammabits(length - 1), found.offset, 0, length,
+                                           tokenkind::newmatch, from, 0});
       }
       shorter = found.length;
     }
@@ -92,12 +113,14 @@ std::vector<token> parse(const bytes& data) {
 
   // Back from the end, one token at a time.
   std::vector<token> tokens;
-  bool inliteral = literal[size].bits < matched[size].bits;
+  state at = literal[size][0].bits < matched[size][0].bits ? afterliterals : aftermatch;
+  std::uint8_t slot = 0;
   for (std::uint32_t position = size; position > 0;) {
-    const arrival& at = inliteral ? literal[position] : matched[position];
-    tokens.push_back(token{at.kind, at.length, at.offset});
-    position -= at.length;
-    inliteral = at.kind == tokenkind::literals ? false : at.fromliteral;
+    const arrival& way = (at == afterliterals ? literal : matched)[position][slot];
+    tokens.push_back(token{way.kind, way.length, way.offset});
+    position -= way.length;
+    at = way.before;
+    slot = way.beforeslot;
   }
   std::reverse(tokens.begin(), tokens.end());
   return tokens;

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "crunch.h"
+#include "files.h"
+#include "roundtrip.h"
+#include "runprogram.h"
+#include "testfolder.h"
+
+namespace {
+
+fs::path built(const std::string& name) { return fs::path(::programdir()) / ".." / name; }
+
+const programbytes& decruncher() {
+  static const programbytes binary = readbinary((built("testbin") / "decrunch.bin").string());
+  return binary;
+}
+
+programbytes programat(std::uint32_t address, programbytes content) {
+  content.insert(content.begin(), {static_cast<std::uint8_t>(address),
+                                   static_cast<std::uint8_t>(address >> 8)});
+  return content;
+}
+
+programbytes randombytes(std::size_t size, std::uint32_t seed) {
+  std::mt19937 generator(seed);
+  programbytes content(size);
+  for (std::uint8_t& byte : content) byte = static_cast<std::uint8_t>(generator());
+  return content;
+}
+
+// A program's crunched form decrunches through the 6502 decruncher and the
+// reference decruncher to exactly the program, touching nothing else, and
+// loads below the program's first byte.
+void expectroundtrip(const programbytes& program) {
+  const roundtrip trip = crunchanddecrunch(program, decruncher());
+  EXPECT_EQ(trip.problem, "");
+  const std::uint32_t start = program[0] | program[1] << 8;
+  const std::uint32_t load = trip.crunched[0] | trip.crunched[1] << 8;
+  EXPECT_LT(load, start);
+  EXPECT_GE(load, lowestload);
+}
+
+TEST(crunch, EveryCorpusProgramRoundTrips) {
+  int programs = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(built("corpus"))) {
+    if (entry.path().extension() != ".prg") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    const programbytes program = readbinary(entry.path().string());
+    expectroundtrip(program);
+    ++programs;
+  }
+  EXPECT_GE(programs, 25);
+}
+
+struct edgecase {
+  const char* name;
+  programbytes program;
+};
+
+class edges : public ::testing::TestWithParam<edgecase> {};
+
+TEST_P(edges, RoundTrip) { expectroundtrip(GetParam().program); }
+
+INSTANTIATE_TEST_SUITE_P(
+    crunch, edges,
+    ::testing::Values(
+        edgecase{"empty", programat(0x0801, {})},
+        edgecase{"one_byte", programat(0x0801, {0x60})},
+        edgecase{"two_bytes", programat(0x0801, {0x60, 0x60})},
+        edgecase{"bytes_255", programat(0x0801, randombytes(255, 1))},
+        edgecase{"bytes_256", programat(0x0801, randombytes(256, 2))},
+        edgecase{"bytes_257", programat(0x0801, randombytes(257, 3))},
+        edgecase{"one_value_50k", programat(0x0801, programbytes(50000, 0xAA))},
+        edgecase{"random_50k", programat(0x0801, randombytes(50000, 4))},
+        edgecase{"ending_at_cfff", programat(0xD000 - 3000, randombytes(3000, 5))},
+        edgecase{"starting_at_0400", programat(0x0400, programbytes(2000, 0x20))},
+        edgecase{"literal_runs_of_the_longest_length",
+                 programat(0x1000, [] {
+                   programbytes content = randombytes(600, 6);
+                   content.insert(content.end(), 300, 0);
+                   const programbytes more = randombytes(700, 7);
+                   content.insert(content.end(), more.begin(), more.end());
+                   return content;
+                 }())}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(crunch, RefusesProgramsItCannotDecrunchInPlace) {
+  struct refusal {
+    programbytes program;
+    const char* message;
+  };
+  for (const refusal& r :
+       {refusal{{0x01}, "a program needs a two-byte load address"},
+        refusal{programat(0xC000, programbytes(0x1001, 1)),
+                "the program ends at $D000, past $CFFF: programs that reach the I/O area or the "
+                "KERNAL are not crunched"},
+        refusal{programat(0x0336, randombytes(100, 8)),
+                "the program starts too low to decrunch in place: its crunched data would start "
+                "below $0334"}}) {
+    try {
+      crunchprogram(r.program);
+      ADD_FAILURE() << "no error for " << r.message;
+    } catch (const cruncherror& error) {
+      EXPECT_EQ(std::string(error.what()), r.message);
+    }
+  }
+}
+
+TEST(crunch, CrunchesWhatRepeats) {
+  programbytes content;
+  for (int i = 0; i < 100; ++i) {
+    const programbytes line = {0xA9, 0x01, 0x8D, 0x20, 0xD0, 0xEA};
+    content.insert(content.end(), line.begin(), line.end());
+  }
+  EXPECT_LT(crunchprogram(programat(0x0801, content)).size(), 40u);
+}
+
+// The cruncher as partdisk runs it.
+class crunchertool : public ::testing::Test {
+ protected:
+  programrun crunch(const std::vector<std::string>& arguments) const {
+    return runprogram(built("bin") / "exomizer.exe", arguments, work);
+  }
+  testfolder root;
+  fs::path work = root.path();
+};
+
+TEST_F(crunchertool, WritesTheCrunchedProgram) {
+  const programbytes program = programat(0x0801, programbytes(5000, 0x55));
+  writefile(work / "a.prg", program);
+  fs::create_directories(work / "out");
+
+  const programrun run = crunch({"-l", "auto", "-o", "out\\a.crunched", "a.prg"});
+
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(readfile(work / "out" / "a.crunched"), crunchprogram(program));
+}
+
+TEST_F(crunchertool, FailsWithoutLeavingOutput) {
+  writefile(work / "a.prg", programat(0x0801, programbytes(100, 1)));
+  writefile(work / "tiny.prg", {0x01});
+  writefile(work / "high.prg", programat(0xC000, programbytes(0x2000, 1)));
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"-o", "t.crunched", "a.prg"},
+           {"-l", "auto", "-o", "t.crunched"},
+           {"-l", "auto", "-o", "t.crunched", "missing.prg"},
+           {"-l", "auto", "-o", "t.crunched", "tiny.prg"},
+           {"-l", "auto", "-o", "t.crunched", "high.prg"},
+           {"-l", "auto", "-o", "nofolder/t.crunched", "a.prg"}}) {
+    EXPECT_EQ(crunch(arguments).status, 1);
+    EXPECT_FALSE(fs::exists(work / "t.crunched"));
+  }
+}
+
+}  // namespace
