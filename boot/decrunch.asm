@@ -89,7 +89,7 @@ newmatch
         bcc +
         lda #1
         jsr gammabit
-        bcs done        ; 256: the end mark
+        bcs decrunched  ; 256: the end mark
         sbc #0          ; the carry is clear: less one
 +       sta offset + 1
         lda (src),y     ; the offset's low byte
@@ -122,7 +122,7 @@ copy    ldy length
         sta (dst),y
         dey
         bne -
-done    rts
+decrunched rts
 
 ; dst goes down by length: the copy then fills the bytes above it. Leaves
 ; dst's low byte in A.

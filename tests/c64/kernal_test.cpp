@@ -85,7 +85,7 @@ TEST_F(kernaltest, LoadToTheFilesOwnAddress) {
   EXPECT_EQ(xy(), 0x1028);
   EXPECT_EQ(c64.bus.ram[0xAE] | c64.bus.ram[0xAF] << 8, 0x1028);
   EXPECT_EQ(status(), 0x40);
-  EXPECT_EQ(c64.rom.drivecycles, 42 * cyclesperbyte);
+  EXPECT_EQ(c64.rom.drivecycles, 20000 + 42 * cyclesperbyte);  // the search, then the bytes
 }
 
 TEST_F(kernaltest, LoadWithSecondaryAddressZeroGoesToXY) {

@@ -23,15 +23,25 @@ constexpr std::uint16_t nameaddress = 0xBB;
 
 constexpr std::uint8_t keyboard = 0, screen = 3, disk = 8;
 
-// What a routine costs besides the drive's bytes; the models run in no
-// time, the real routines take some hundreds of cycles.
-constexpr std::uint64_t callcycles = 200;
+// What the routines cost: the models run in no time, so each is charged a
+// nominal figure. Talking to the drive is charged as drive time: besides
+// each byte, a handshake on the serial bus (TALK, LISTEN and their ends) for
+// CHKIN, CLRCHN and CLOSE, and for OPEN and LOAD also the drive's search
+// of the directory. Routines that stay in the C64 take some hundred cycles.
+constexpr std::uint64_t handshakecycles = 1000;
+constexpr std::uint64_t searchcycles = 20000;
+constexpr std::uint64_t callcycles = 100;
 
 // KERNAL error numbers, returned in A with the carry set.
 enum : std::uint8_t {
   toomanyfiles = 1, fileopen = 2, filenotopen = 3, filenotfound = 4,
   devicenotpresent = 5, missingfilename = 8, illegaldevice = 9
 };
+
+void chargedrive(kernal& state, memory& machine, std::uint64_t cycles) {
+  state.drivecycles += cycles;
+  machine.cycles += cycles;
+}
 
 void setcarry(cpu6502& processor, bool on) {
   processor.p = static_cast<std::uint8_t>(on ? processor.p | carryflag
@@ -91,8 +101,7 @@ void load(kernal& state, cpu6502& processor, memory& machine) {
     return fail(processor, missingfilename);
   }
   const std::optional<diskbytes> file = loadfile(*state.disk, name);
-  state.drivecycles += cyclesperbyte * (file ? file->size() : 1);
-  machine.cycles += cyclesperbyte * (file ? file->size() : 1);
+  chargedrive(state, machine, searchcycles + cyclesperbyte * (file ? file->size() : 1));
   if (!file || file->size() < 2) {
     machine.ram[status] = 0x42;
     return fail(processor, filenotfound);
@@ -133,6 +142,7 @@ void open(kernal& state, cpu6502& processor, memory& machine) {
   }
   if (file.device == disk) {
     openchannel(*state.disk, file.secondary, filename(machine));
+    chargedrive(state, machine, searchcycles);
   }
   state.files.push_back(file);
   machine.ram[openfiles] = static_cast<std::uint8_t>(state.files.size());
@@ -144,6 +154,7 @@ void close(kernal& state, cpu6502& processor, memory& machine) {
   if (file != state.files.end()) {
     if (file->device == disk) {
       closechannel(*state.disk, file->secondary);
+      chargedrive(state, machine, handshakecycles);
     }
     state.files.erase(file);
   }
@@ -158,10 +169,16 @@ void chkin(kernal& state, cpu6502& processor, memory& machine) {
   }
   machine.ram[inputdevice] = file->device;
   state.inputsecondary = file->secondary;
+  if (file->device == disk) {
+    chargedrive(state, machine, handshakecycles);
+  }
   setcarry(processor, false);
 }
 
-void clrchn(memory& machine) {
+void clrchn(kernal& state, memory& machine) {
+  if (machine.ram[inputdevice] == disk) {
+    chargedrive(state, machine, handshakecycles);
+  }
   machine.ram[inputdevice] = keyboard;
   machine.ram[outputdevice] = screen;
 }
@@ -174,8 +191,7 @@ void chrin(kernal& state, cpu6502& processor, memory& machine) {
     return;
   }
   const drivebyte byte = readchannel(*state.disk, state.inputsecondary);
-  state.drivecycles += cyclesperbyte;
-  machine.cycles += cyclesperbyte;
+  chargedrive(state, machine, cyclesperbyte);
   if (byte.nodata) {
     machine.ram[status] |= 0x42;
   } else if (byte.last) {
@@ -198,7 +214,8 @@ void plot(cpu6502& processor, memory& machine) {
 
 void resetkernal(kernal& state, memory& machine) {
   state.files.clear();
-  clrchn(machine);
+  machine.ram[inputdevice] = keyboard;
+  machine.ram[outputdevice] = screen;
   machine.ram[0x0288] = screenstart >> 8;
   clearscreen(machine);
 }
@@ -213,6 +230,7 @@ std::uint16_t storeprogram(memory& machine, const diskbytes& file,
 
 bool callkernal(kernal& state, cpu6502& processor, memory& machine,
                 std::uint16_t address) {
+  const std::uint64_t drivebefore = state.drivecycles;
   switch (address) {
     case 0xFF90: machine.ram[messagemode] = processor.a; break;
     case 0xFFB7:
@@ -232,7 +250,7 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
     case 0xFFC0: open(state, processor, machine); break;
     case 0xFFC3: close(state, processor, machine); break;
     case 0xFFC6: chkin(state, processor, machine); break;
-    case 0xFFCC: clrchn(machine); break;
+    case 0xFFCC: clrchn(state, machine); break;
     case 0xFFCF: chrin(state, processor, machine); break;
     case 0xFFD2:
       if (machine.ram[outputdevice] == screen) printpetscii(machine, processor.a);
@@ -255,12 +273,14 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
     case 0xFFE7:
       state.files.clear();
       machine.ram[openfiles] = 0;
-      clrchn(machine);
+      clrchn(state, machine);
       break;
     case 0xFFF0: plot(processor, machine); break;
     default: return false;
   }
-  machine.cycles += callcycles;
+  if (state.drivecycles == drivebefore) {
+    machine.cycles += callcycles;
+  }
   processor.returnfromsubroutine();
   return true;
 }
