@@ -44,9 +44,10 @@ static std::string stopline(const machine& c64, const std::string& why) {
   std::string line = "stop: " + why + ", pc $" + hex4(c64.processor.pc) + ", " +
                      std::to_string(c64.bus.cycles) + " cycles";
   if (c64.rom.disk != nullptr) {
-    char seconds[64];
-    std::snprintf(seconds, sizeof seconds, " (%.2f s PAL, %.2f s in drive reads)",
+    char seconds[128];
+    std::snprintf(seconds, sizeof seconds, " (%.2f s PAL), %llu of them in drive reads (%.2f s)",
                   static_cast<double>(c64.bus.cycles) / palhertz,
+                  static_cast<unsigned long long>(c64.rom.drivecycles),
                   static_cast<double>(c64.rom.drivecycles) / palhertz);
     line += seconds;
   }
