@@ -7,25 +7,16 @@
 #include <cstdio>
 
 #include "d64.h"
-#include "files.h"
+#include "c64programs.h"
 #include "runprogram.h"
 #include "testfolder.h"
 
 namespace {
 
-fs::path built(const std::string& name) { return fs::path(::programdir()) / ".." / name; }
-
-filebytes at(std::uint16_t address, const filebytes& code) {
-  filebytes file(code.size() + 2);
-  file[0] = static_cast<std::uint8_t>(address);
-  file[1] = static_cast<std::uint8_t>(address >> 8);
-  std::copy(code.begin(), code.end(), file.begin() + 2);
-  return file;
-}
 
 // LDA #letter, JSR CHROUT, RTS: a part that prints its letter.
 filebytes printer(std::uint16_t address, char letter) {
-  return at(address, {0xA9, static_cast<std::uint8_t>(letter), 0x20, 0xD2, 0xFF, 0x60});
+  return programat(address, {0xA9, static_cast<std::uint8_t>(letter), 0x20, 0xD2, 0xFF, 0x60});
 }
 
 // "--dump" takes FROM-TO=FILE in hex; this covers a program's bytes.
@@ -144,7 +135,7 @@ TEST_F(boottest, APartReachingTheTopOfItsMemoryWorks) {
   filebytes code(0x1000, 0xEA);  // $C000-$CFFF, ending in a printer at $CFF9
   const filebytes tail = printer(0xCFF9, '!');
   std::copy(tail.begin() + 2, tail.end(), code.end() - 6);
-  builddisk({{"top", at(0xC000, code)}}, "top.prg cff9\n");
+  builddisk({{"top", programat(0xC000, code)}}, "top.prg cff9\n");
 
   const programrun run = boot({"--stop-at", "cff9", "--dump", "c000-cfff=top.bin"});
 

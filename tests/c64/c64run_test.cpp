@@ -7,22 +7,13 @@
 #include <fstream>
 
 #include "d64.h"
-#include "files.h"
+#include "c64programs.h"
 #include "runprogram.h"
 #include "testfolder.h"
 
 namespace {
 
-fs::path built(const std::string& name) { return fs::path(::programdir()) / ".." / name; }
 fs::path c64run() { return built("bin") / C64RUN_NAME; }
-
-diskbytes at(std::uint16_t address, const diskbytes& code) {
-  diskbytes file(code.size() + 2);
-  file[0] = static_cast<std::uint8_t>(address);
-  file[1] = static_cast<std::uint8_t>(address >> 8);
-  std::copy(code.begin(), code.end(), file.begin() + 2);
-  return file;
-}
 
 class c64runtest : public ::testing::Test {
  protected:
@@ -67,24 +58,24 @@ TEST_F(c64runtest, RunsEndAsTheProgramEnds) {
     const char* stop;
   };
   const std::vector<ending> endings = {
-      {"rts", at(0xC000, {0x60}), {}, 0, "stop: returned to BASIC, pc $A7AE, "},
-      {"warm start", at(0xC000, {0x6C, 0x02, 0xA0}), {}, 0, "stop: returned to BASIC, pc $E37B, "},
-      {"jump to itself", at(0xC000, {0x4C, 0x00, 0xC0}), {}, 0, "stop: jumped to itself, pc $C000, "},
+      {"rts", programat(0xC000, {0x60}), {}, 0, "stop: returned to BASIC, pc $A7AE, "},
+      {"warm start", programat(0xC000, {0x6C, 0x02, 0xA0}), {}, 0, "stop: returned to BASIC, pc $E37B, "},
+      {"jump to itself", programat(0xC000, {0x4C, 0x00, 0xC0}), {}, 0, "stop: jumped to itself, pc $C000, "},
       // INX, JMP back: never ends on its own.
-      {"cycle limit", at(0xC000, {0xE8, 0x4C, 0x00, 0xC0}), {"--cycles", "1000"}, 1,
+      {"cycle limit", programat(0xC000, {0xE8, 0x4C, 0x00, 0xC0}), {"--cycles", "1000"}, 1,
        "stop: reached the cycle limit, pc $C00"},
-      {"stop address", at(0xC000, {0xE8, 0x4C, 0x00, 0xC0}), {"--stop-at", "$C001"}, 0,
+      {"stop address", programat(0xC000, {0xE8, 0x4C, 0x00, 0xC0}), {"--stop-at", "$C001"}, 0,
        "stop: reached the stop address, pc $C001, "},
-      {"undocumented opcode", at(0xC000, {0xEA, 0x02}), {}, 1,
+      {"undocumented opcode", programat(0xC000, {0xEA, 0x02}), {}, 1,
        "stop: error: undocumented opcode $02 at $C001, pc $C001, "},
-      {"ROM that is not modelled", at(0xC000, {0x20, 0xD8, 0xFF}), {}, 1,
+      {"ROM that is not modelled", programat(0xC000, {0x20, 0xD8, 0xFF}), {}, 1,
        "stop: error: ran into ROM at $FFD8, pc $FFD8, "},
       // Waits for raster line $80, then returns.
-      {"raster wait", at(0xC000, {0xAD, 0x12, 0xD0, 0xC9, 0x80, 0xD0, 0xF9, 0x60}), {}, 0,
+      {"raster wait", programat(0xC000, {0xAD, 0x12, 0xD0, 0xC9, 0x80, 0xD0, 0xF9, 0x60}), {}, 0,
        "stop: returned to BASIC, "},
       // 10 SYS2061, then RTS at 2061.
       {"BASIC line with SYS",
-       at(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x9E, '2', '0', '6', '1', 0, 0, 0, 0x60}), {}, 0,
+       programat(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x9E, '2', '0', '6', '1', 0, 0, 0, 0x60}), {}, 0,
        "stop: returned to BASIC, pc $A7AE, "}};
   for (const ending& e : endings) {
     SCOPED_TRACE(e.name);
@@ -102,11 +93,11 @@ TEST_F(c64runtest, ProgramsLoadFilesThroughTheKernal) {
   //   LDA #4 / LDX #<name / LDY #>name / JSR SETNAM
   //   LDA #1 / LDX $BA / LDY #1 / JSR SETLFS / LDA #0 / JSR LOAD
   //   LDA $2000 / JSR CHROUT / RTS / name: "DATA"
-  const diskbytes loader = at(
+  const diskbytes loader = programat(
       0xC000, {0xA9, 0x04, 0xA2, 0x1E, 0xA0, 0xC0, 0x20, 0xBD, 0xFF, 0xA9, 0x01, 0xA6, 0xBA,
                0xA0, 0x01, 0x20, 0xBA, 0xFF, 0xA9, 0x00, 0x20, 0xD5, 0xFF, 0xAD, 0x00, 0x20,
                0x20, 0xD2, 0xFF, 0x60, 'D', 'A', 'T', 'A'});
-  writedisk({{"LOADER", loader}, {"DATA", at(0x2000, diskbytes(1000, 'X'))}});
+  writedisk({{"LOADER", loader}, {"DATA", programat(0x2000, diskbytes(1000, 'X'))}});
 
   const programrun result = run({"--dump", "2000-23E7=data.bin", "test.d64"});
 
@@ -117,7 +108,7 @@ TEST_F(c64runtest, ProgramsLoadFilesThroughTheKernal) {
   EXPECT_NE(stopline(result).find("2525000 of them in drive reads (2.56 s)"), std::string::npos) << result.output;
 
   // The same file, damaged: the run ends with an error, not a hang.
-  d64image image = buildimage("TEST", "00", {{"LOADER", loader}, {"DATA", at(0x2000, diskbytes(1000, 'X'))}});
+  d64image image = buildimage("TEST", "00", {{"LOADER", loader}, {"DATA", programat(0x2000, diskbytes(1000, 'X'))}});
   const d64entry data = directory(image)[1];
   sectorat(image, data.track, data.sector)[0] = 99;
   writefile(work / "test.d64", filebytes(image.bytes.begin(), image.bytes.end()));
@@ -141,7 +132,7 @@ TEST_F(c64runtest, DumpsWhatTheMachineHolds) {
 
 TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
   writefile(work / "short.d64", filebytes(1000));
-  writedisk({{"BASIC", at(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x99, '"', 'A', '"', 0, 0, 0})}});
+  writedisk({{"BASIC", programat(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x99, '"', 'A', '"', 0, 0, 0})}});
   const std::vector<std::vector<std::string>> calls = {
       {},
       {"a.d64", "b.d64"},

@@ -63,6 +63,17 @@ class kernaltest : public ::testing::Test {
     call(LOAD);
   }
 
+  // OPEN and CHKIN of the named file as logical file and channel 2.
+  void openforreading(const std::string& name) {
+    setname(name);
+    setfile(2, 8, 2);
+    call(OPEN);
+    ASSERT_FALSE(carry());
+    c64.processor.x = 2;
+    call(CHKIN);
+    ASSERT_FALSE(carry());
+  }
+
   bool carry() const { return c64.processor.p & carryflag; }
   std::uint8_t status() const { return c64.bus.ram[0x90]; }
   std::uint16_t xy() const {
@@ -137,13 +148,7 @@ TEST_F(kernaltest, LoadIntoIoLeavesTheRamBeneathAlone) {
 }
 
 TEST_F(kernaltest, OpenedFileStreamsItsBytesThenEndOfFile) {
-  setname("MUSIC");
-  setfile(2, 8, 2);
-  call(OPEN);
-  ASSERT_FALSE(carry());
-  c64.processor.x = 2;
-  call(CHKIN);
-  ASSERT_FALSE(carry());
+  openforreading("MUSIC");
   diskbytes read;
   while (status() == 0) {
     call(CHRIN);
@@ -159,12 +164,7 @@ TEST_F(kernaltest, OpenedFileStreamsItsBytesThenEndOfFile) {
 }
 
 TEST_F(kernaltest, OpeningAMissingFileSucceedsButReadsNothing) {
-  setname("NOTHERE");
-  setfile(2, 8, 2);
-  call(OPEN);
-  EXPECT_FALSE(carry());
-  c64.processor.x = 2;
-  call(CHKIN);
+  openforreading("NOTHERE");
   call(CHRIN);
   EXPECT_EQ(status(), 0x42);
   // The command channel tells why.

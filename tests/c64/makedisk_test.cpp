@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "d64.h"
-#include "files.h"
+#include "c64programs.h"
 #include "runprogram.h"
 #include "testfolder.h"
 
 namespace {
 
-fs::path built(const std::string& name) { return fs::path(::programdir()) / ".." / name; }
 
 class makedisktest : public ::testing::Test {
  protected:

@@ -3,24 +3,17 @@
 #include <random>
 
 #include "crunch.h"
-#include "files.h"
+#include "c64programs.h"
 #include "roundtrip.h"
 #include "runprogram.h"
 #include "testfolder.h"
 
 namespace {
 
-fs::path built(const std::string& name) { return fs::path(::programdir()) / ".." / name; }
 
 const programbytes& decruncher() {
   static const programbytes binary = readbinary((built("testbin") / "decrunch.bin").string());
   return binary;
-}
-
-programbytes programat(std::uint32_t address, programbytes content) {
-  content.insert(content.begin(), {static_cast<std::uint8_t>(address),
-                                   static_cast<std::uint8_t>(address >> 8)});
-  return content;
 }
 
 programbytes randombytes(std::size_t size, std::uint32_t seed) {
