@@ -6,17 +6,17 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "d64.h"
 #include "c64programs.h"
+#include "d64.h"
 #include "runprogram.h"
 #include "testfolder.h"
 
 namespace {
 
-
 // LDA #letter, JSR CHROUT, RTS: a part that prints its letter.
 filebytes printer(std::uint16_t address, char letter) {
-  return programat(address, {0xA9, static_cast<std::uint8_t>(letter), 0x20, 0xD2, 0xFF, 0x60});
+  return programat(address, {0xA9, static_cast<std::uint8_t>(letter), 0x20,
+                             0xD2, 0xFF, 0x60});
 }
 
 // "--dump" takes FROM-TO=FILE in hex; this covers a program's bytes.
@@ -39,7 +39,8 @@ class boottest : public ::testing::Test {
   void SetUp() override {
     fs::create_directories(program);
     fs::create_directories(work);
-    for (const char* name : {PARTDISK_NAME, "exomizer.exe", "makedisk.exe", "boot.prg"}) {
+    for (const char* name :
+         {PARTDISK_NAME, "exomizer.exe", "makedisk.exe", "boot.prg"}) {
       fs::copy_file(built("bin") / name, program / name);
     }
   }
@@ -53,28 +54,34 @@ class boottest : public ::testing::Test {
       writetext(work / (name + ".txt"), headerfor(name));
     }
     writetext(work / "parts.txt", partlist);
-    const programrun run = runprogram(program / PARTDISK_NAME, {"disk", "parts.txt", "out"}, work);
+    const programrun run =
+        runprogram(program / PARTDISK_NAME, {"disk", "parts.txt", "out"}, work);
     ASSERT_EQ(run.status, 0) << run.output;
   }
 
   programrun boot(std::vector<std::string> arguments) const {
     arguments.push_back("out/tarv.d64");
     programrun result = runprogram(built("bin") / C64RUN_NAME, arguments, work);
-    result.output.erase(std::remove(result.output.begin(), result.output.end(), '\r'),
-                        result.output.end());
+    result.output.erase(
+        std::remove(result.output.begin(), result.output.end(), '\r'),
+        result.output.end());
     return result;
   }
 
   static std::vector<std::string> screenrows(const programrun& run) {
     std::vector<std::string> rows;
     std::size_t from = 0;
-    for (std::size_t end; (end = run.output.find('\n', from)) != std::string::npos; from = end + 1) {
+    for (std::size_t end;
+         (end = run.output.find('\n', from)) != std::string::npos;
+         from = end + 1) {
       rows.push_back(run.output.substr(from, end - from));
     }
     return rows;
   }
 
-  static std::string stopline(const programrun& run) { return screenrows(run).back(); }
+  static std::string stopline(const programrun& run) {
+    return screenrows(run).back();
+  }
 
   testfolder root;
   fs::path program = root.path() / "program";
@@ -82,35 +89,62 @@ class boottest : public ::testing::Test {
 };
 
 TEST_F(boottest, TheExampleProductionRuns) {
-  fs::copy(built("examples"), work, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-  const programrun built = runprogram(program / PARTDISK_NAME, {"disk", "parts.txt", "out"}, work);
+  fs::copy(built("examples"), work,
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  const programrun built =
+      runprogram(program / PARTDISK_NAME, {"disk", "parts.txt", "out"}, work);
   ASSERT_EQ(built.status, 0);
 
   // Each code part is entered at its start address with its program, and
   // everything loaded before it, exactly in place, and its header on top.
   const filebytes intropart = readfile(work / "intro.prg");
-  const programrun intro = boot({"--stop-at", "0801", "--dump", dumpof(intropart, "intro.bin")});
-  EXPECT_EQ(stopline(intro).rfind("stop: reached the stop address, pc $0801", 0), 0u);
-  EXPECT_EQ(readfile(work / "intro.bin"), filebytes(intropart.begin() + 2, intropart.end()));
+  const programrun intro =
+      boot({"--stop-at", "0801", "--dump", dumpof(intropart, "intro.bin")});
+  EXPECT_EQ(
+      stopline(intro).rfind("stop: reached the stop address, pc $0801", 0), 0u);
+  EXPECT_EQ(readfile(work / "intro.bin"),
+            filebytes(intropart.begin() + 2, intropart.end()));
   EXPECT_EQ(screenrows(intro)[0], "TARV - INTRO");
 
   const filebytes credits = readfile(work / "credits.prg");
   const filebytes mainpart = readfile(work / "main.prg");
-  const programrun main = boot({"--stop-at", "c000", "--dump", dumpof(credits, "credits.bin"),
-                                "--dump", dumpof(mainpart, "main.bin")});
-  EXPECT_EQ(stopline(main).rfind("stop: reached the stop address, pc $C000", 0), 0u);
-  EXPECT_EQ(readfile(work / "credits.bin"), filebytes(credits.begin() + 2, credits.end()));
-  EXPECT_EQ(readfile(work / "main.bin"), filebytes(mainpart.begin() + 2, mainpart.end()));
+  const programrun main =
+      boot({"--stop-at", "c000", "--dump", dumpof(credits, "credits.bin"),
+            "--dump", dumpof(mainpart, "main.bin")});
+  EXPECT_EQ(stopline(main).rfind("stop: reached the stop address, pc $C000", 0),
+            0u);
+  EXPECT_EQ(readfile(work / "credits.bin"),
+            filebytes(credits.begin() + 2, credits.end()));
+  EXPECT_EQ(readfile(work / "main.bin"),
+            filebytes(mainpart.begin() + 2, mainpart.end()));
   EXPECT_EQ(screenrows(main)[0], "TARV - MAIN");
 
   // The data part is never called; the last screen is the main part's.
   const programrun whole = boot({"--stop-at", "4000"});
   EXPECT_EQ(whole.status, 0);
-  EXPECT_EQ(whole.output.rfind("THE END\n\nCODE, GRAPHICS AND MUSIC BY TARV\nTHANKS FOR WATCHING\n"
-                               "stop: returned to BASIC, pc $A7AE",
-                               0),
-            0u)
+  EXPECT_EQ(
+      whole.output.rfind(
+          "THE END\n\nCODE, GRAPHICS AND MUSIC BY TARV\nTHANKS FOR WATCHING\n"
+          "stop: returned to BASIC, pc $A7AE",
+          0),
+      0u)
       << whole.output;
+}
+
+TEST_F(boottest, ADataPartShowsItsHeaderAndIsNotCalled) {
+  builddisk({{"data", programat(0x4000, {0x00, 0x00, 0x00})},
+             {"code", printer(0x0801, 'C')}},
+            "data.prg\ncode.prg 0801\n");
+
+  // At the decruncher's entry the data part has loaded; its header shows.
+  const programrun loaded = boot({"--stop-at", "df00"});
+  EXPECT_EQ(screenrows(loaded)[0], "HEADER OF DATA..........................");
+  EXPECT_EQ(screenrows(loaded)[1], std::string(40, '.'));
+
+  // A BRK at $4000 would end the run with an error if the part were called.
+  const programrun whole = boot({});
+  EXPECT_EQ(whole.status, 0);
+  EXPECT_EQ(screenrows(whole)[3], "C") << whole.output;
 }
 
 TEST_F(boottest, TwentySixPartsLoadOverTheBootProgram) {
@@ -137,18 +171,25 @@ TEST_F(boottest, APartReachingTheTopOfItsMemoryWorks) {
   std::copy(tail.begin() + 2, tail.end(), code.end() - 6);
   builddisk({{"top", programat(0xC000, code)}}, "top.prg cff9\n");
 
-  const programrun run = boot({"--stop-at", "cff9", "--dump", "c000-cfff=top.bin"});
+  const programrun run =
+      boot({"--stop-at", "cff9", "--dump", "c000-cfff=top.bin"});
 
-  EXPECT_EQ(stopline(run).rfind("stop: reached the stop address, pc $CFF9", 0), 0u) << run.output;
+  EXPECT_EQ(stopline(run).rfind("stop: reached the stop address, pc $CFF9", 0),
+            0u)
+      << run.output;
   EXPECT_EQ(readfile(work / "top.bin"), code);
   EXPECT_EQ(screenrows(boot({}))[3], "!");
 }
 
 TEST_F(boottest, AMissingPartEndsWithAnErrorInBasic) {
-  builddisk({{"a", printer(0x0801, 'A')}, {"b", printer(0x0801, 'B')}}, "a.prg 0801\nb.prg 0801\n");
+  builddisk({{"a", printer(0x0801, 'A')}, {"b", printer(0x0801, 'B')}},
+            "a.prg 0801\nb.prg 0801\n");
   // The disk again, without BA.
   writetext(work / "list.txt", "out/BOOT.PRG BOOT.PRG\nout/AA.PRG AA.PRG\n");
-  ASSERT_EQ(runprogram(program / "makedisk.exe", {"out/tarv.d64", "list.txt"}, work).status, 0);
+  ASSERT_EQ(
+      runprogram(program / "makedisk.exe", {"out/tarv.d64", "list.txt"}, work)
+          .status,
+      0);
 
   const programrun run = boot({});
 

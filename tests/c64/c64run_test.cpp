@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "d64.h"
 #include "c64programs.h"
+#include "d64.h"
 #include "runprogram.h"
 #include "testfolder.h"
 
@@ -20,14 +20,16 @@ class c64runtest : public ::testing::Test {
   // A disk whose first file is the program, beside the other files.
   void writedisk(const std::vector<d64file>& files) const {
     const d64image image = buildimage("TEST", "00", files);
-    writefile(work / "test.d64", filebytes(image.bytes.begin(), image.bytes.end()));
+    writefile(work / "test.d64",
+              filebytes(image.bytes.begin(), image.bytes.end()));
   }
 
   // Output lines end in LF here, whatever the platform ends them with.
   programrun run(std::vector<std::string> arguments) const {
     programrun result = runprogram(c64run(), arguments, work);
-    result.output.erase(std::remove(result.output.begin(), result.output.end(), '\r'),
-                        result.output.end());
+    result.output.erase(
+        std::remove(result.output.begin(), result.output.end(), '\r'),
+        result.output.end());
     return result;
   }
 
@@ -44,9 +46,11 @@ class c64runtest : public ::testing::Test {
 
 TEST_F(c64runtest, TheSelfCheckingProgramPasses) {
   const programrun result =
-      run({"--raw", (built("testbin") / "selftest.bin").string() + "@0400", "--start", "0400"});
+      run({"--raw", (built("testbin") / "selftest.bin").string() + "@0400",
+           "--start", "0400"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(stopline(result).rfind("stop: jumped to itself, pc $0403, ", 0), 0u) << result.output;
+  EXPECT_EQ(stopline(result).rfind("stop: jumped to itself, pc $0403, ", 0), 0u)
+      << result.output;
 }
 
 TEST_F(c64runtest, RunsEndAsTheProgramEnds) {
@@ -58,24 +62,54 @@ TEST_F(c64runtest, RunsEndAsTheProgramEnds) {
     const char* stop;
   };
   const std::vector<ending> endings = {
-      {"rts", programat(0xC000, {0x60}), {}, 0, "stop: returned to BASIC, pc $A7AE, "},
-      {"warm start", programat(0xC000, {0x6C, 0x02, 0xA0}), {}, 0, "stop: returned to BASIC, pc $E37B, "},
-      {"jump to itself", programat(0xC000, {0x4C, 0x00, 0xC0}), {}, 0, "stop: jumped to itself, pc $C000, "},
+      {"rts",
+       programat(0xC000, {0x60}),
+       {},
+       0,
+       "stop: returned to BASIC, pc $A7AE, "},
+      {"warm start",
+       programat(0xC000, {0x6C, 0x02, 0xA0}),
+       {},
+       0,
+       "stop: returned to BASIC, pc $E37B, "},
+      {"jump to itself",
+       programat(0xC000, {0x4C, 0x00, 0xC0}),
+       {},
+       0,
+       "stop: jumped to itself, pc $C000, "},
       // INX, JMP back: never ends on its own.
-      {"cycle limit", programat(0xC000, {0xE8, 0x4C, 0x00, 0xC0}), {"--cycles", "1000"}, 1,
+      {"cycle limit",
+       programat(0xC000, {0xE8, 0x4C, 0x00, 0xC0}),
+       {"--cycles", "1000"},
+       1,
        "stop: reached the cycle limit, pc $C00"},
-      {"stop address", programat(0xC000, {0xE8, 0x4C, 0x00, 0xC0}), {"--stop-at", "$C001"}, 0,
+      {"stop address",
+       programat(0xC000, {0xE8, 0x4C, 0x00, 0xC0}),
+       {"--stop-at", "$C001"},
+       0,
        "stop: reached the stop address, pc $C001, "},
-      {"undocumented opcode", programat(0xC000, {0xEA, 0x02}), {}, 1,
+      {"undocumented opcode",
+       programat(0xC000, {0xEA, 0x02}),
+       {},
+       1,
        "stop: error: undocumented opcode $02 at $C001, pc $C001, "},
-      {"ROM that is not modelled", programat(0xC000, {0x20, 0xD8, 0xFF}), {}, 1,
+      {"ROM that is not modelled",
+       programat(0xC000, {0x20, 0xD8, 0xFF}),
+       {},
+       1,
        "stop: error: ran into ROM at $FFD8, pc $FFD8, "},
       // Waits for raster line $80, then returns.
-      {"raster wait", programat(0xC000, {0xAD, 0x12, 0xD0, 0xC9, 0x80, 0xD0, 0xF9, 0x60}), {}, 0,
+      {"raster wait",
+       programat(0xC000, {0xAD, 0x12, 0xD0, 0xC9, 0x80, 0xD0, 0xF9, 0x60}),
+       {},
+       0,
        "stop: returned to BASIC, "},
       // 10 SYS2061, then RTS at 2061.
       {"BASIC line with SYS",
-       programat(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x9E, '2', '0', '6', '1', 0, 0, 0, 0x60}), {}, 0,
+       programat(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x9E, '2', '0', '6', '1', 0,
+                          0, 0, 0x60}),
+       {},
+       0,
        "stop: returned to BASIC, pc $A7AE, "}};
   for (const ending& e : endings) {
     SCOPED_TRACE(e.name);
@@ -93,46 +127,60 @@ TEST_F(c64runtest, ProgramsLoadFilesThroughTheKernal) {
   //   LDA #4 / LDX #<name / LDY #>name / JSR SETNAM
   //   LDA #1 / LDX $BA / LDY #1 / JSR SETLFS / LDA #0 / JSR LOAD
   //   LDA $2000 / JSR CHROUT / RTS / name: "DATA"
-  const diskbytes loader = programat(
-      0xC000, {0xA9, 0x04, 0xA2, 0x1E, 0xA0, 0xC0, 0x20, 0xBD, 0xFF, 0xA9, 0x01, 0xA6, 0xBA,
-               0xA0, 0x01, 0x20, 0xBA, 0xFF, 0xA9, 0x00, 0x20, 0xD5, 0xFF, 0xAD, 0x00, 0x20,
-               0x20, 0xD2, 0xFF, 0x60, 'D', 'A', 'T', 'A'});
-  writedisk({{"LOADER", loader}, {"DATA", programat(0x2000, diskbytes(1000, 'X'))}});
+  const diskbytes loader =
+      programat(0xC000, {0xA9, 0x04, 0xA2, 0x1E, 0xA0, 0xC0, 0x20, 0xBD, 0xFF,
+                         0xA9, 0x01, 0xA6, 0xBA, 0xA0, 0x01, 0x20, 0xBA, 0xFF,
+                         0xA9, 0x00, 0x20, 0xD5, 0xFF, 0xAD, 0x00, 0x20, 0x20,
+                         0xD2, 0xFF, 0x60, 'D',  'A',  'T',  'A'});
+  writedisk(
+      {{"LOADER", loader}, {"DATA", programat(0x2000, diskbytes(1000, 'X'))}});
 
   const programrun result = run({"--dump", "2000-23E7=data.bin", "test.d64"});
 
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.output.rfind("X\nstop: returned to BASIC", 0), 0u) << result.output;
+  EXPECT_EQ(result.output.rfind("X\nstop: returned to BASIC", 0), 0u)
+      << result.output;
   EXPECT_EQ(readfile(work / "data.bin"), filebytes(1000, 'X'));
   // The drive's search (20,000 cycles), then 1,002 bytes at 2,500 each.
-  EXPECT_NE(stopline(result).find("2525000 of them in drive reads (2.56 s)"), std::string::npos) << result.output;
+  EXPECT_NE(stopline(result).find("2525000 of them in drive reads (2.56 s)"),
+            std::string::npos)
+      << result.output;
 
   // The same file, damaged: the run ends with an error, not a hang.
-  d64image image = buildimage("TEST", "00", {{"LOADER", loader}, {"DATA", programat(0x2000, diskbytes(1000, 'X'))}});
+  d64image image = buildimage(
+      "TEST", "00",
+      {{"LOADER", loader}, {"DATA", programat(0x2000, diskbytes(1000, 'X'))}});
   const d64entry data = directory(image)[1];
   sectorat(image, data.track, data.sector)[0] = 99;
-  writefile(work / "test.d64", filebytes(image.bytes.begin(), image.bytes.end()));
+  writefile(work / "test.d64",
+            filebytes(image.bytes.begin(), image.bytes.end()));
   const programrun damaged = run({"test.d64"});
   EXPECT_EQ(damaged.status, 1);
-  EXPECT_EQ(stopline(damaged).rfind("stop: error: damaged image: track 99", 0), 0u)
+  EXPECT_EQ(stopline(damaged).rfind("stop: error: damaged image: track 99", 0),
+            0u)
       << damaged.output;
 }
 
 TEST_F(c64runtest, DumpsWhatTheMachineHolds) {
   // LDA #$42 / STA $1000 / STA $1001 / JMP *, stopped before the second
   // store.
-  writefile(work / "code.bin", {0xA9, 0x42, 0x8D, 0x00, 0x10, 0x8D, 0x01, 0x10, 0x4C, 0x08, 0x02});
-  const programrun result = run({"--raw", "code.bin@0200", "--start", "0x200", "--stop-at",
-                                 "0205", "--dump", "1000-1001=a.bin", "--dump", "0200-0201=b.bin"});
+  writefile(work / "code.bin",
+            {0xA9, 0x42, 0x8D, 0x00, 0x10, 0x8D, 0x01, 0x10, 0x4C, 0x08, 0x02});
+  const programrun result =
+      run({"--raw", "code.bin@0200", "--start", "0x200", "--stop-at", "0205",
+           "--dump", "1000-1001=a.bin", "--dump", "0200-0201=b.bin"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.output, std::string("stop: reached the stop address, pc $0205, 6 cycles\n"));
+  EXPECT_EQ(
+      result.output,
+      std::string("stop: reached the stop address, pc $0205, 6 cycles\n"));
   EXPECT_EQ(readfile(work / "a.bin"), filebytes({0x42, 0x00}));
   EXPECT_EQ(readfile(work / "b.bin"), filebytes({0xA9, 0x42}));
 }
 
 TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
   writefile(work / "short.d64", filebytes(1000));
-  writedisk({{"BASIC", programat(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x99, '"', 'A', '"', 0, 0, 0})}});
+  writedisk({{"BASIC", programat(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x99, '"',
+                                          'A', '"', 0, 0, 0})}});
   const std::vector<std::vector<std::string>> calls = {
       {},
       {"a.d64", "b.d64"},

@@ -1,9 +1,10 @@
+#include "cpu.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "cpu.h"
 #include "runerror.h"
 
 namespace {
@@ -53,8 +54,10 @@ TEST(cpu, EveryOpcodeTakesItsCyclesOrIsRefused) {
     // bit 5; the flag is set the other way, so it is not taken.
     bench machine({static_cast<std::uint8_t>(code), 0x10, 0x03});
     if ((code & 0x1F) == 0x10) {
-      const std::uint8_t tested[] = {negativeflag, overflowflag, carryflag, zeroflag};
-      machine.processor.p = (code & 0x20) ? unusedflag : unusedflag | tested[code >> 6];
+      const std::uint8_t tested[] = {negativeflag, overflowflag, carryflag,
+                                     zeroflag};
+      machine.processor.p =
+          (code & 0x20) ? unusedflag : unusedflag | tested[code >> 6];
     }
     if (cycletable[code] == 0) {
       EXPECT_THROW(machine.step(), runerror);
@@ -103,15 +106,21 @@ INSTANTIATE_TEST_SUITE_P(
     cpu, penalties,
     ::testing::Values(
         penaltycase{"ldaabsx_same", {0xBD, 0x00, 0x03}, 0xFF, 0, unusedflag, 4},
-        penaltycase{"ldaabsx_cross", {0xBD, 0x01, 0x03}, 0xFF, 0, unusedflag, 5},
-        penaltycase{"ldaabsy_cross", {0xB9, 0x01, 0x03}, 0, 0xFF, unusedflag, 5},
-        penaltycase{"ldxabsy_cross", {0xBE, 0x01, 0x03}, 0, 0xFF, unusedflag, 5},
-        penaltycase{"ldyabsx_cross", {0xBC, 0x01, 0x03}, 0xFF, 0, unusedflag, 5},
+        penaltycase{
+            "ldaabsx_cross", {0xBD, 0x01, 0x03}, 0xFF, 0, unusedflag, 5},
+        penaltycase{
+            "ldaabsy_cross", {0xB9, 0x01, 0x03}, 0, 0xFF, unusedflag, 5},
+        penaltycase{
+            "ldxabsy_cross", {0xBE, 0x01, 0x03}, 0, 0xFF, unusedflag, 5},
+        penaltycase{
+            "ldyabsx_cross", {0xBC, 0x01, 0x03}, 0xFF, 0, unusedflag, 5},
         penaltycase{"ldaindy_cross", {0xB1, 0x10}, 0, 1, unusedflag, 6},
         penaltycase{"ldaindy_same", {0xB1, 0x10}, 0, 0, unusedflag, 5},
-        penaltycase{"staabsx_cross", {0x9D, 0x01, 0x03}, 0xFF, 0, unusedflag, 5},
+        penaltycase{
+            "staabsx_cross", {0x9D, 0x01, 0x03}, 0xFF, 0, unusedflag, 5},
         penaltycase{"staindy_cross", {0x91, 0x10}, 0, 1, unusedflag, 6},
-        penaltycase{"incabsx_cross", {0xFE, 0x01, 0x03}, 0xFF, 0, unusedflag, 7},
+        penaltycase{
+            "incabsx_cross", {0xFE, 0x01, 0x03}, 0xFF, 0, unusedflag, 7},
         penaltycase{"bne_taken", {0xD0, 0x10}, 0, 0, unusedflag, 3},
         penaltycase{"bne_taken_back_cross", {0xD0, 0x80}, 0, 0, unusedflag, 4},
         penaltycase{"beq_not_taken", {0xF0, 0x80}, 0, 0, unusedflag, 2}),
@@ -152,22 +161,53 @@ constexpr std::uint8_t C = carryflag, Z = zeroflag, D = decimalflag,
 INSTANTIATE_TEST_SUITE_P(
     cpu, results,
     ::testing::Values(
-        resultcase{"adc_carry_in", {0x69, 0x01}, {0x01, 0, 0, C}, {0x03, 0, 0, 0}},
-        resultcase{"adc_overflow", {0x69, 0x50}, {0x50, 0, 0, 0}, {0xA0, 0, 0, N | V}},
-        resultcase{"adc_carry_out", {0x69, 0xD0}, {0x90, 0, 0, 0}, {0x60, 0, 0, C | V}},
-        resultcase{"sbc_borrow", {0xE9, 0x01}, {0x00, 0, 0, C}, {0xFF, 0, 0, N}},
-        resultcase{"sbc_overflow", {0xE9, 0x70}, {0xD0, 0, 0, C}, {0x60, 0, 0, C | V}},
-        resultcase{"adc_decimal", {0x69, 0x27}, {0x15, 0, 0, D}, {0x42, 0, 0, D}},
-        resultcase{"adc_decimal_wrap", {0x69, 0x01}, {0x99, 0, 0, D}, {0x00, 0, 0, D | C | N}},
-        resultcase{"adc_decimal_nv", {0x69, 0x46}, {0x58, 0, 0, D}, {0x04, 0, 0, D | C | N | V}},
-        resultcase{"adc_decimal_invalid", {0x69, 0x00}, {0x0F, 0, 0, D}, {0x15, 0, 0, D}},
-        resultcase{"sbc_decimal", {0xE9, 0x15}, {0x42, 0, 0, D | C}, {0x27, 0, 0, D | C}},
-        resultcase{"sbc_decimal_borrow", {0xE9, 0x01}, {0x00, 0, 0, D | C}, {0x99, 0, 0, D | N}},
-        resultcase{"sbc_decimal_carry_in", {0xE9, 0x00}, {0x10, 0, 0, D}, {0x09, 0, 0, D | C}},
-        resultcase{"cmp_equal", {0xC9, 0x40}, {0x40, 0, 0, 0}, {0x40, 0, 0, Z | C}},
+        resultcase{
+            "adc_carry_in", {0x69, 0x01}, {0x01, 0, 0, C}, {0x03, 0, 0, 0}},
+        resultcase{
+            "adc_overflow", {0x69, 0x50}, {0x50, 0, 0, 0}, {0xA0, 0, 0, N | V}},
+        resultcase{"adc_carry_out",
+                   {0x69, 0xD0},
+                   {0x90, 0, 0, 0},
+                   {0x60, 0, 0, C | V}},
+        resultcase{
+            "sbc_borrow", {0xE9, 0x01}, {0x00, 0, 0, C}, {0xFF, 0, 0, N}},
+        resultcase{
+            "sbc_overflow", {0xE9, 0x70}, {0xD0, 0, 0, C}, {0x60, 0, 0, C | V}},
+        resultcase{
+            "adc_decimal", {0x69, 0x27}, {0x15, 0, 0, D}, {0x42, 0, 0, D}},
+        resultcase{"adc_decimal_wrap",
+                   {0x69, 0x01},
+                   {0x99, 0, 0, D},
+                   {0x00, 0, 0, D | C | N}},
+        resultcase{"adc_decimal_nv",
+                   {0x69, 0x46},
+                   {0x58, 0, 0, D},
+                   {0x04, 0, 0, D | C | N | V}},
+        resultcase{"adc_decimal_invalid",
+                   {0x69, 0x00},
+                   {0x0F, 0, 0, D},
+                   {0x15, 0, 0, D}},
+        resultcase{"sbc_decimal",
+                   {0xE9, 0x15},
+                   {0x42, 0, 0, D | C},
+                   {0x27, 0, 0, D | C}},
+        resultcase{"sbc_decimal_borrow",
+                   {0xE9, 0x01},
+                   {0x00, 0, 0, D | C},
+                   {0x99, 0, 0, D | N}},
+        resultcase{"sbc_decimal_carry_in",
+                   {0xE9, 0x00},
+                   {0x10, 0, 0, D},
+                   {0x09, 0, 0, D | C}},
+        resultcase{
+            "cmp_equal", {0xC9, 0x40}, {0x40, 0, 0, 0}, {0x40, 0, 0, Z | C}},
         resultcase{"cmp_less", {0xC9, 0x41}, {0x40, 0, 0, C}, {0x40, 0, 0, N}},
-        resultcase{"cpx_greater", {0xE0, 0x10}, {0, 0x20, 0, 0}, {0, 0x20, 0, C}},
-        resultcase{"bit_copies_nv", {0x24, 0x10}, {0x01, 0, 0, N | V}, {0x01, 0, 0, Z | V}},
+        resultcase{
+            "cpx_greater", {0xE0, 0x10}, {0, 0x20, 0, 0}, {0, 0x20, 0, C}},
+        resultcase{"bit_copies_nv",
+                   {0x24, 0x10},
+                   {0x01, 0, 0, N | V},
+                   {0x01, 0, 0, Z | V}},
         resultcase{"asl_a", {0x0A}, {0x81, 0, 0, 0}, {0x02, 0, 0, C}},
         resultcase{"lsr_a", {0x4A}, {0x01, 0, 0, N}, {0x00, 0, 0, Z | C}},
         resultcase{"rol_a", {0x2A}, {0x80, 0, 0, C}, {0x01, 0, 0, C}},
@@ -176,8 +216,10 @@ INSTANTIATE_TEST_SUITE_P(
         resultcase{"iny_zero", {0xC8}, {0, 0, 0xFF, 0}, {0, 0, 0x00, Z}},
         resultcase{"tsx_flags", {0xBA}, {0, 0, 0, 0}, {0, 0xFF, 0, N}},
         resultcase{"txs_no_flags", {0x9A}, {0, 0x00, 0, 0}, {0, 0x00, 0, 0}},
-        resultcase{"lda_zpx_wraps", {0xB5, 0x20}, {0, 0xF0, 0, 0}, {0x40, 0xF0, 0, 0}},
-        resultcase{"ldx_zpy_wraps", {0xB6, 0x11}, {0, 0, 0xFF, 0}, {0, 0x40, 0xFF, 0}},
+        resultcase{
+            "lda_zpx_wraps", {0xB5, 0x20}, {0, 0xF0, 0, 0}, {0x40, 0xF0, 0, 0}},
+        resultcase{
+            "ldx_zpy_wraps", {0xB6, 0x11}, {0, 0, 0xFF, 0}, {0, 0x40, 0xFF, 0}},
         resultcase{"clv", {0xB8}, {0, 0, 0, V | D}, {0, 0, 0, D}}),
     [](const auto& info) { return std::string(info.param.name); });
 

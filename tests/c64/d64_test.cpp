@@ -1,9 +1,9 @@
+#include "d64.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
-
-#include "d64.h"
 
 namespace {
 
@@ -26,8 +26,9 @@ std::string what(const std::function<void()>& action) {
 
 TEST(d64, WrittenFilesReadBackWithTheirNamesAndBytes) {
   const std::vector<d64file> files = {
-      {"BOOT", filled(643, 1)}, {"EMPTY", {}},          {"ONE", filled(1, 2)},
-      {"FULL", filled(254, 3)}, {"OVER", filled(255, 4)}, {"BIG", filled(40000, 5)}};
+      {"BOOT", filled(643, 1)}, {"EMPTY", {}},
+      {"ONE", filled(1, 2)},    {"FULL", filled(254, 3)},
+      {"OVER", filled(255, 4)}, {"BIG", filled(40000, 5)}};
   const d64image image = buildimage("TARV", "00", files);
 
   ASSERT_EQ(image.bytes.size(), 174848u);
@@ -45,7 +46,9 @@ TEST(d64, WrittenFilesReadBackWithTheirNamesAndBytes) {
   EXPECT_EQ(bamfreeblocks(image), freeblocks - used);
   const std::uint8_t* bam = sectorat(image, 18, 0);
   EXPECT_EQ(std::string(bam + 0x90, bam + 0x96), "TARV\xA0\xA0");
-  EXPECT_EQ(std::string(bam + 0xA2, bam + 0xA7), "00\xA0" "2A");
+  EXPECT_EQ(std::string(bam + 0xA2, bam + 0xA7),
+            "00\xA0"
+            "2A");
   // The first file starts next to the directory track.
   EXPECT_EQ(entries[0].track, 17);
 }
@@ -53,7 +56,8 @@ TEST(d64, WrittenFilesReadBackWithTheirNamesAndBytes) {
 TEST(d64, TheDirectoryTakesAllOfTrackEighteen) {
   std::vector<d64file> files;
   for (int i = 0; i < directoryentries; ++i) {
-    files.push_back({"F" + std::to_string(i), filled(3, static_cast<std::uint8_t>(i))});
+    files.push_back(
+        {"F" + std::to_string(i), filled(3, static_cast<std::uint8_t>(i))});
   }
   const d64image image = buildimage("FULL", "00", files);
   const std::vector<d64entry> entries = directory(image);
@@ -70,7 +74,8 @@ TEST(d64, AProductionLargerThanTheDiskIsRefused) {
   EXPECT_EQ(bamfreeblocks(exact), 0);
   EXPECT_EQ(readchain(exact, directory(exact)[0]), filled(664 * 254, 1));
   EXPECT_EQ(what([&] {
-              buildimage("X", "00", {{"A", filled(663 * 254, 1)}, {"B", filled(255, 1)}});
+              buildimage("X", "00",
+                         {{"A", filled(663 * 254, 1)}, {"B", filled(255, 1)}});
             }),
             "the production needs 665 blocks, the disk has 664");
 }
@@ -111,15 +116,18 @@ TEST(d64, DamagedImagesAreErrorsNotHangs) {
   d64image loopingdirectory = good;
   sectorat(loopingdirectory, 18, 1)[0] = 18;
   sectorat(loopingdirectory, 18, 1)[1] = 1;
-  EXPECT_EQ(what([&] { directory(loopingdirectory); }), "damaged image: a sector chain loops");
+  EXPECT_EQ(what([&] { directory(loopingdirectory); }),
+            "damaged image: a sector chain loops");
 }
 
 TEST(d64, ImagesHaveTheSizesOfThirtyFiveOrFortyTracks) {
   for (const std::size_t size : {174848u, 175531u, 196608u, 197376u}) {
     EXPECT_EQ(makeimage(diskbytes(size)).tracks, size < 190000 ? 35 : 40);
   }
-  EXPECT_EQ(what([] { makeimage(diskbytes(174847)); }), "not a D64 image (174847 bytes)");
-  EXPECT_EQ(what([] { readimage("no such image.d64"); }), "cannot read no such image.d64");
+  EXPECT_EQ(what([] { makeimage(diskbytes(174847)); }),
+            "not a D64 image (174847 bytes)");
+  EXPECT_EQ(what([] { readimage("no such image.d64"); }),
+            "cannot read no such image.d64");
 }
 
 TEST(d64, NamesMatchAsCbmDosMatchesThem) {
@@ -132,16 +140,19 @@ TEST(d64, NamesMatchAsCbmDosMatchesThem) {
     const d64entry& entry;
     bool matches;
   };
-  for (const matchcase& c : {
-           matchcase{"INTRO", program, true},     matchcase{"INTR", program, false},
-           matchcase{"INTROS", program, false},   matchcase{"IN*", program, true},
-           matchcase{"*", program, true},         matchcase{"I?TRO", program, true},
-           matchcase{"?", program, false},        matchcase{"INTRO*", program, true},
-           matchcase{"0:INTRO", program, true},   matchcase{":INTRO", program, true},
-           matchcase{"INTRO,P", program, true},   matchcase{"INTRO,S", program, false},
-           matchcase{"INTRO,S,R", sequential, true}, matchcase{"INTRO,R", sequential, true},
-           matchcase{"INTRO,P", sequential, false}, matchcase{"*", deleted, false},
-           matchcase{"INTRO", unclosed, false},   matchcase{"intro", program, false}}) {
+  for (const matchcase& c :
+       {matchcase{"INTRO", program, true}, matchcase{"INTR", program, false},
+        matchcase{"INTROS", program, false}, matchcase{"IN*", program, true},
+        matchcase{"*", program, true}, matchcase{"I?TRO", program, true},
+        matchcase{"?", program, false}, matchcase{"INTRO*", program, true},
+        matchcase{"0:INTRO", program, true}, matchcase{":INTRO", program, true},
+        matchcase{"INTRO,P", program, true},
+        matchcase{"INTRO,S", program, false},
+        matchcase{"INTRO,S,R", sequential, true},
+        matchcase{"INTRO,R", sequential, true},
+        matchcase{"INTRO,P", sequential, false}, matchcase{"*", deleted, false},
+        matchcase{"INTRO", unclosed, false},
+        matchcase{"intro", program, false}}) {
     EXPECT_EQ(namematches(c.pattern, c.entry), c.matches)
         << c.pattern << " against type " << int(c.entry.type);
   }

@@ -1,9 +1,10 @@
+#include "kernal.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "d64.h"
-#include "kernal.h"
 #include "machine.h"
 
 namespace {
@@ -14,8 +15,10 @@ constexpr std::uint16_t SETLFS = 0xFFBA, SETNAM = 0xFFBD, OPEN = 0xFFC0,
                         PLOT = 0xFFF0;
 
 diskbytes program(std::uint16_t address, std::size_t size, std::uint8_t first) {
-  diskbytes bytes = {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8)};
-  for (std::size_t i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(first + i));
+  diskbytes bytes = {static_cast<std::uint8_t>(address),
+                     static_cast<std::uint8_t>(address >> 8)};
+  for (std::size_t i = 0; i < size; ++i)
+    bytes.push_back(static_cast<std::uint8_t>(first + i));
   return bytes;
 }
 
@@ -44,7 +47,8 @@ class kernaltest : public ::testing::Test {
     call(SETNAM);
   }
 
-  void setfile(std::uint8_t logical, std::uint8_t device, std::uint8_t secondary) {
+  void setfile(std::uint8_t logical, std::uint8_t device,
+               std::uint8_t secondary) {
     c64.processor.a = logical;
     c64.processor.x = device;
     c64.processor.y = secondary;
@@ -53,8 +57,8 @@ class kernaltest : public ::testing::Test {
 
   // LOAD of the named file to X/Y (secondary address 0) or to its own
   // address (1).
-  void load(const std::string& name, std::uint8_t secondary, std::uint16_t to = 0,
-            std::uint8_t device = 8) {
+  void load(const std::string& name, std::uint8_t secondary,
+            std::uint16_t to = 0, std::uint8_t device = 8) {
     setname(name);
     setfile(1, device, secondary);
     c64.processor.a = 0;
@@ -91,12 +95,14 @@ class kernaltest : public ::testing::Test {
 TEST_F(kernaltest, LoadToTheFilesOwnAddress) {
   load("MUSIC", 1);
   EXPECT_FALSE(carry());
-  EXPECT_EQ(diskbytes(c64.bus.ram.begin() + 0x1000, c64.bus.ram.begin() + 0x1028),
-            diskbytes(music.begin() + 2, music.end()));
+  EXPECT_EQ(
+      diskbytes(c64.bus.ram.begin() + 0x1000, c64.bus.ram.begin() + 0x1028),
+      diskbytes(music.begin() + 2, music.end()));
   EXPECT_EQ(xy(), 0x1028);
   EXPECT_EQ(c64.bus.ram[0xAE] | c64.bus.ram[0xAF] << 8, 0x1028);
   EXPECT_EQ(status(), 0x40);
-  EXPECT_EQ(c64.rom.drivecycles, 20000 + 42 * cyclesperbyte);  // the search, then the bytes
+  EXPECT_EQ(c64.rom.drivecycles,
+            20000 + 42 * cyclesperbyte);  // the search, then the bytes
 }
 
 TEST_F(kernaltest, LoadWithSecondaryAddressZeroGoesToXY) {
@@ -108,7 +114,8 @@ TEST_F(kernaltest, LoadWithSecondaryAddressZeroGoesToXY) {
 }
 
 TEST_F(kernaltest, LoadMatchesWildcards) {
-  for (const std::string pattern : {"MUS*", "M?SIC", "0:MUSIC", "MUSIC,P", "*USIC"}) {
+  for (const std::string pattern :
+       {"MUS*", "M?SIC", "0:MUSIC", "MUSIC,P", "*USIC"}) {
     SCOPED_TRACE(pattern);
     c64.bus.ram[0x1000] = 0;
     load(pattern, 1);
@@ -128,9 +135,10 @@ TEST_F(kernaltest, LoadFailuresSetCarryAndTheErrorNumber) {
     std::uint8_t error;
     std::uint8_t status;
   };
-  for (const failing& c : {failing{"NOTHERE", 8, 4, 0x42}, failing{"MUSIC,S", 8, 4, 0x42},
-                           failing{"MUSIC", 9, 5, 0x80}, failing{"", 8, 8, 0x00},
-                           failing{"MUSIC", 3, 9, 0x00}}) {
+  for (const failing& c :
+       {failing{"NOTHERE", 8, 4, 0x42}, failing{"MUSIC,S", 8, 4, 0x42},
+        failing{"MUSIC", 9, 5, 0x80}, failing{"", 8, 8, 0x00},
+        failing{"MUSIC", 3, 9, 0x00}}) {
     SCOPED_TRACE(c.name);
     load(c.name, 1, 0, c.device);
     EXPECT_TRUE(carry());

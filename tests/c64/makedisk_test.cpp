@@ -2,19 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "d64.h"
 #include "c64programs.h"
+#include "d64.h"
 #include "runprogram.h"
 #include "testfolder.h"
 
 namespace {
 
-
 class makedisktest : public ::testing::Test {
  protected:
   programrun makedisk(const std::string& list) const {
     writetext(work / "list.txt", list);
-    return runprogram(built("bin") / "makedisk.exe", {"out\\tarv.d64", "list.txt"}, work);
+    return runprogram(built("bin") / "makedisk.exe",
+                      {"out\\tarv.d64", "list.txt"}, work);
   }
 
   void expectnoimage() const {
@@ -33,7 +33,8 @@ TEST_F(makedisktest, WritesTheListedFilesInOrder) {
   writefile(work / "out" / "AA.PRG", countingbytes(5000, 2));
   writefile(work / "out" / "BA.PRG", {});
 
-  const programrun run = makedisk("out\\BOOT.PRG BOOT.PRG\r\nout\\AA.PRG AA.PRG\r\nout\\BA.PRG BA.PRG\r\n");
+  const programrun run = makedisk(
+      "out\\BOOT.PRG BOOT.PRG\r\nout\\AA.PRG AA.PRG\r\nout\\BA.PRG BA.PRG\r\n");
 
   ASSERT_EQ(run.status, 0);
   const filebytes bytes = readfile(work / "out" / "tarv.d64");
@@ -56,10 +57,12 @@ TEST_F(makedisktest, RefusesWhatDoesNotFitAndLeavesNoImage) {
   writefile(work / "big.prg", filebytes(665 * 254 - 300, 7));
   writefile(work / "small.prg", filebytes(10, 1));
   std::string manyfiles;
-  for (int i = 0; i < 145; ++i) manyfiles += "small.prg F" + std::to_string(i) + "\n";
+  for (int i = 0; i < 145; ++i)
+    manyfiles += "small.prg F" + std::to_string(i) + "\n";
 
-  for (const std::string& list : {std::string("big.prg BIG.PRG\nsmall.prg A.PRG\nsmall.prg B.PRG\n"),
-                                  manyfiles, std::string("missing.prg MISSING.PRG\n")}) {
+  for (const std::string& list :
+       {std::string("big.prg BIG.PRG\nsmall.prg A.PRG\nsmall.prg B.PRG\n"),
+        manyfiles, std::string("missing.prg MISSING.PRG\n")}) {
     const programrun run = makedisk(list);
     EXPECT_EQ(run.status, 1);
     expectnoimage();

@@ -1,8 +1,9 @@
+#include "crunch.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "crunch.h"
 #include "c64programs.h"
 #include "roundtrip.h"
 #include "runprogram.h"
@@ -10,16 +11,17 @@
 
 namespace {
 
-
 const programbytes& decruncher() {
-  static const programbytes binary = readbinary((built("testbin") / "decrunch.bin").string());
+  static const programbytes binary =
+      readbinary((built("testbin") / "decrunch.bin").string());
   return binary;
 }
 
 programbytes randombytes(std::size_t size, std::uint32_t seed) {
   std::mt19937 generator(seed);
   programbytes content(size);
-  for (std::uint8_t& byte : content) byte = static_cast<std::uint8_t>(generator());
+  for (std::uint8_t& byte : content)
+    byte = static_cast<std::uint8_t>(generator());
   return content;
 }
 
@@ -37,7 +39,8 @@ void expectroundtrip(const programbytes& program) {
 
 TEST(crunch, EveryCorpusProgramRoundTrips) {
   int programs = 0;
-  for (const fs::directory_entry& entry : fs::directory_iterator(built("corpus"))) {
+  for (const fs::directory_entry& entry :
+       fs::directory_iterator(built("corpus"))) {
     if (entry.path().extension() != ".prg") continue;
     SCOPED_TRACE(entry.path().filename().string());
     const programbytes program = readbinary(entry.path().string());
@@ -67,16 +70,20 @@ INSTANTIATE_TEST_SUITE_P(
         edgecase{"bytes_257", programat(0x0801, randombytes(257, 3))},
         edgecase{"one_value_50k", programat(0x0801, programbytes(50000, 0xAA))},
         edgecase{"random_50k", programat(0x0801, randombytes(50000, 4))},
-        edgecase{"ending_at_cfff", programat(0xD000 - 3000, randombytes(3000, 5))},
-        edgecase{"starting_at_0400", programat(0x0400, programbytes(2000, 0x20))},
+        edgecase{"ending_at_cfff",
+                 programat(0xD000 - 3000, randombytes(3000, 5))},
+        edgecase{"starting_at_0400",
+                 programat(0x0400, programbytes(2000, 0x20))},
         edgecase{"literal_runs_of_the_longest_length",
-                 programat(0x1000, [] {
-                   programbytes content = randombytes(600, 6);
-                   content.insert(content.end(), 300, 0);
-                   const programbytes more = randombytes(700, 7);
-                   content.insert(content.end(), more.begin(), more.end());
-                   return content;
-                 }())}),
+                 programat(0x1000,
+                           [] {
+                             programbytes content = randombytes(600, 6);
+                             content.insert(content.end(), 300, 0);
+                             const programbytes more = randombytes(700, 7);
+                             content.insert(content.end(), more.begin(),
+                                            more.end());
+                             return content;
+                           }())}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(crunch, RefusesProgramsItCannotDecrunchInPlace) {
@@ -87,10 +94,12 @@ TEST(crunch, RefusesProgramsItCannotDecrunchInPlace) {
   for (const refusal& r :
        {refusal{{0x01}, "a program needs a two-byte load address"},
         refusal{programat(0xC000, programbytes(0x1001, 1)),
-                "the program ends at $D000, past $CFFF: programs that reach the I/O area or the "
+                "the program ends at $D000, past $CFFF: programs that reach "
+                "the I/O area or the "
                 "KERNAL are not crunched"},
         refusal{programat(0x0336, randombytes(100, 8)),
-                "the program starts too low to decrunch in place: its crunched data would start "
+                "the program starts too low to decrunch in place: its crunched "
+                "data would start "
                 "below $0334"}}) {
     try {
       crunchprogram(r.program);
@@ -125,7 +134,8 @@ TEST_F(crunchertool, WritesTheCrunchedProgram) {
   writefile(work / "a.prg", program);
   fs::create_directories(work / "out");
 
-  const programrun run = crunch({"-l", "auto", "-o", "out\\a.crunched", "a.prg"});
+  const programrun run =
+      crunch({"-l", "auto", "-o", "out\\a.crunched", "a.prg"});
 
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, "");
@@ -136,7 +146,8 @@ TEST_F(crunchertool, FailsWithoutLeavingOutput) {
   writefile(work / "a.prg", programat(0x0801, programbytes(100, 1)));
   writefile(work / "tiny.prg", {0x01});
   writefile(work / "high.prg", programat(0xC000, programbytes(0x2000, 1)));
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{
            {"-o", "t.crunched", "a.prg"},
            {"-l", "auto", "-o", "t.crunched"},
            {"-l", "auto", "-o", "t.crunched", "missing.prg"},

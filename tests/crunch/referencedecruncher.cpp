@@ -36,8 +36,10 @@ struct decruncher {
       problem = "wrote below address 0";
       return;
     }
-    if (dst >= static_cast<std::int64_t>(load) && dst <= src && problem.empty()) {
-      problem = "overwrote crunched data still to be read at " + std::to_string(dst);
+    if (dst >= static_cast<std::int64_t>(load) && dst <= src &&
+        problem.empty()) {
+      problem =
+          "overwrote crunched data still to be read at " + std::to_string(dst);
     }
     memory[static_cast<std::size_t>(dst--)] = value;
   }
@@ -45,8 +47,10 @@ struct decruncher {
 
 }  // namespace
 
-decrunched referencedecrunch(memoryimage& memory, std::uint32_t load, std::uint32_t dataend) {
-  decruncher d{memory, load, static_cast<std::int64_t>(dataend) - 1, 0, 0, 0, {}};
+decrunched referencedecrunch(memoryimage& memory, std::uint32_t load,
+                             std::uint32_t dataend) {
+  decruncher d{memory, load, static_cast<std::int64_t>(dataend) - 1, 0, 0,
+               0,      {}};
   const std::uint32_t high = d.byte();
   const std::uint32_t last = high << 8 | d.byte();
   d.dst = last;
@@ -56,11 +60,13 @@ decrunched referencedecrunch(memoryimage& memory, std::uint32_t load, std::uint3
     if (!d.bit()) {
       const std::uint32_t length = d.gamma(0x100);
       if (aftermatch) {  // literals; after the longest run, as after a match
-        for (std::uint32_t i = 0; i < length && d.problem.empty(); ++i) d.write(d.byte());
+        for (std::uint32_t i = 0; i < length && d.problem.empty(); ++i)
+          d.write(d.byte());
         aftermatch = length == 255;
         continue;
       }
-      for (std::uint32_t i = 0; i < length && d.problem.empty(); ++i) {  // repeated match
+      for (std::uint32_t i = 0; i < length && d.problem.empty();
+           ++i) {  // repeated match
         d.write(memory[static_cast<std::size_t>((d.dst + offset) & 0xFFFF)]);
       }
       aftermatch = true;

@@ -13,8 +13,9 @@ using memoryimage = std::array<std::uint8_t, 0x10000>;
 struct decrunched {
   std::uint32_t first = 0;  // the program's range, [first, end)
   std::uint32_t end = 0;
-  std::string problem;      // empty when all went well
+  std::string problem;  // empty when all went well
 };
 
 // The crunched data lies at [load, dataend).
-decrunched referencedecrunch(memoryimage& memory, std::uint32_t load, std::uint32_t dataend);
+decrunched referencedecrunch(memoryimage& memory, std::uint32_t load,
+                             std::uint32_t dataend);

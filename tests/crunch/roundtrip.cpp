@@ -15,14 +15,17 @@ constexpr std::uint16_t driveraddress = 0xF000;
 
 // Memory the decruncher may change besides the program and its data.
 bool mayclobber(std::uint32_t address) {
-  return (address >= 0x100 && address < 0x200) || (address >= 0xFB && address <= 0xFE) ||
+  return (address >= 0x100 && address < 0x200) ||
+         (address >= 0xFB && address <= 0xFE) ||
          (address >= 0x57 && address <= 0x5D);
 }
 
 std::string checkmemory(const memoryimage& before, const memoryimage& after,
-                        const programbytes& program, std::uint32_t load, std::uint32_t dataend) {
+                        const programbytes& program, std::uint32_t load,
+                        std::uint32_t dataend) {
   const std::uint32_t start = program[0] | program[1] << 8;
-  const std::uint32_t end = start + static_cast<std::uint32_t>(program.size()) - 2;
+  const std::uint32_t end =
+      start + static_cast<std::uint32_t>(program.size()) - 2;
   for (std::uint32_t address = 0; address < 0x10000; ++address) {
     if (address >= start && address < end) {
       if (after[address] != program[address - start + 2]) {
@@ -30,7 +33,8 @@ std::string checkmemory(const memoryimage& before, const memoryimage& after,
       }
     } else if (after[address] != before[address] && !mayclobber(address) &&
                !(address >= load && address < dataend)) {
-      return "wrote outside the program and its data at " + std::to_string(address);
+      return "wrote outside the program and its data at " +
+             std::to_string(address);
     }
   }
   return "";
@@ -40,15 +44,18 @@ std::string checkmemory(const memoryimage& before, const memoryimage& after,
 
 programbytes readbinary(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return programbytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return programbytes((std::istreambuf_iterator<char>(in)),
+                      std::istreambuf_iterator<char>());
 }
 
-roundtrip crunchanddecrunch(const programbytes& program, const programbytes& decruncher) {
+roundtrip crunchanddecrunch(const programbytes& program,
+                            const programbytes& decruncher) {
   roundtrip result;
   result.crunched = crunchprogram(program);
   const std::uint32_t load = result.crunched[0] | result.crunched[1] << 8;
   const std::uint32_t start = program[0] | program[1] << 8;
-  const auto dataend = static_cast<std::uint32_t>(load + result.crunched.size() - 2);
+  const auto dataend =
+      static_cast<std::uint32_t>(load + result.crunched.size() - 2);
   if (load >= start) {
     result.problem = "the load address lies in the program";
     return result;
@@ -58,7 +65,8 @@ roundtrip crunchanddecrunch(const programbytes& program, const programbytes& dec
   memoryimage initial;
   std::mt19937 noise(start);
   for (std::uint8_t& byte : initial) byte = static_cast<std::uint8_t>(noise());
-  std::copy(result.crunched.begin() + 2, result.crunched.end(), initial.begin() + load);
+  std::copy(result.crunched.begin() + 2, result.crunched.end(),
+            initial.begin() + load);
 
   memoryimage reference = initial;
   const decrunched fromreference = referencedecrunch(reference, load, dataend);
@@ -74,17 +82,22 @@ roundtrip crunchanddecrunch(const programbytes& program, const programbytes& dec
 
   machine c64(true);
   std::copy(initial.begin(), initial.end(), c64.bus.ram.begin());
-  std::copy(decruncher.begin(), decruncher.end(), c64.bus.ram.begin() + decruncheraddress);
-  const std::uint8_t driver[] = {0x20, 0x00, 0xE0, 0x4C, 0x03, 0xF0};  // JSR $E000, JMP *
-  std::copy(std::begin(driver), std::end(driver), c64.bus.ram.begin() + driveraddress);
+  std::copy(decruncher.begin(), decruncher.end(),
+            c64.bus.ram.begin() + decruncheraddress);
+  const std::uint8_t driver[] = {0x20, 0x00, 0xE0,
+                                 0x4C, 0x03, 0xF0};  // JSR $E000, JMP *
+  std::copy(std::begin(driver), std::end(driver),
+            c64.bus.ram.begin() + driveraddress);
   memoryimage before;
   std::copy(c64.bus.ram.begin(), c64.bus.ram.end(), before.begin());
   c64.processor.pc = driveraddress;
-  c64.bus.ram[0xFB] = static_cast<std::uint8_t>(dataend - 1);  // the last crunched byte
+  c64.bus.ram[0xFB] =
+      static_cast<std::uint8_t>(dataend - 1);  // the last crunched byte
   c64.bus.ram[0xFC] = static_cast<std::uint8_t>((dataend - 1) >> 8);
   runlimits limits;
   limits.cycles = 200'000'000;
-  if (run(c64, limits) != stopreason::jumpedtoitself || c64.processor.pc != driveraddress + 3) {
+  if (run(c64, limits) != stopreason::jumpedtoitself ||
+      c64.processor.pc != driveraddress + 3) {
     result.problem = "the 6502 decruncher did not return";
     return result;
   }
@@ -92,6 +105,7 @@ roundtrip crunchanddecrunch(const programbytes& program, const programbytes& dec
   memoryimage after;
   std::copy(c64.bus.ram.begin(), c64.bus.ram.end(), after.begin());
   result.problem = checkmemory(before, after, program, load, dataend);
-  if (!result.problem.empty()) result.problem = "6502 decruncher: " + result.problem;
+  if (!result.problem.empty())
+    result.problem = "6502 decruncher: " + result.problem;
   return result;
 }

@@ -17,6 +17,7 @@ struct roundtrip {
 };
 
 // The decruncher binary is boot/decrunch.asm assembled at $E000.
-roundtrip crunchanddecrunch(const programbytes& program, const programbytes& decruncher);
+roundtrip crunchanddecrunch(const programbytes& program,
+                            const programbytes& decruncher);
 
 programbytes readbinary(const std::string& path);

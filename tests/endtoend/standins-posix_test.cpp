@@ -61,34 +61,44 @@ std::map<std::string, filebytes> readimage(const fs::path& image,
 // blocks free. cc1541 opens the image for writing, so it lists a copy.
 std::string listimage(const fs::path& image, const fs::path& folder) {
   fs::create_directories(folder);
-  fs::copy_file(image, folder / "copy.d64", fs::copy_options::overwrite_existing);
+  fs::copy_file(image, folder / "copy.d64",
+                fs::copy_options::overwrite_existing);
   return runprogram("cc1541", {"-V", "-U", "1", "copy.d64"}, folder).output;
 }
 
 TEST_F(standintest, ImagesReadAlikeInEveryReader) {
   const std::map<std::string, filebytes> files = {
-      {"boot", countingbytes(643, 1)}, {"aa", countingbytes(254, 2)}, {"ba", countingbytes(255, 3)},
-      {"ca", {}}, {"da", countingbytes(40000, 4)}};
+      {"boot", countingbytes(643, 1)},
+      {"aa", countingbytes(254, 2)},
+      {"ba", countingbytes(255, 3)},
+      {"ca", {}},
+      {"da", countingbytes(40000, 4)}};
   std::string list;
   for (const auto& [name, content] : files) {
     std::string upper = name;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : upper)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     writefile(work / (name + ".bin"), content);
     list += name + ".bin " + upper + ".PRG\r\n";
   }
   writetext(work / "list.txt", list);
-  ASSERT_EQ(runprogram(standin("makedisk.exe"), {"tarv.d64", "list.txt"}, work).status, 0);
+  ASSERT_EQ(runprogram(standin("makedisk.exe"), {"tarv.d64", "list.txt"}, work)
+                .status,
+            0);
 
   std::map<std::string, filebytes> expected;
   for (const auto& [name, content] : files) expected[name + ".prg"] = content;
   EXPECT_EQ(readimage(work / "tarv.d64", root.path() / "extracted"), expected);
 
-  const std::string listing = listimage(work / "tarv.d64", root.path() / "listed");
-  for (const char* line : {"3    \"BOOT\"", "1    \"AA\"", "2    \"BA\"", "1    \"CA\"",
-                           "158  \"DA\"", "499 BLOCKS FREE."}) {
-    EXPECT_NE(listing.find(line), std::string::npos) << line << " in\n" << listing;
+  const std::string listing =
+      listimage(work / "tarv.d64", root.path() / "listed");
+  for (const char* line : {"3    \"BOOT\"", "1    \"AA\"", "2    \"BA\"",
+                           "1    \"CA\"", "158  \"DA\"", "499 BLOCKS FREE."}) {
+    EXPECT_NE(listing.find(line), std::string::npos) << line << " in\n"
+                                                     << listing;
   }
-  EXPECT_NE(listing.find("\"TARV            \" 00 2A"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("\"TARV            \" 00 2A"), std::string::npos)
+      << listing;
 }
 
 class exampledisk : public programfolder {

@@ -7,16 +7,79 @@
 namespace {
 
 enum mode : std::uint8_t {
-  implied, accumulator, immediate, zeropage, zeropagex, zeropagey, absolute,
-  absolutex, absolutey, indirect, indexedindirect, indirectindexed, relative
+  implied,
+  accumulator,
+  immediate,
+  zeropage,
+  zeropagex,
+  zeropagey,
+  absolute,
+  absolutex,
+  absolutey,
+  indirect,
+  indexedindirect,
+  indirectindexed,
+  relative
 };
 
 enum operation : std::uint8_t {
   undocumented,
-  ADC, AND, ASL, BCC, BCS, BEQ, BIT, BMI, BNE, BPL, BRK, BVC, BVS, CLC, CLD,
-  CLI, CLV, CMP, CPX, CPY, DEC, DEX, DEY, EOR, INC, INX, INY, JMP, JSR, LDA,
-  LDX, LDY, LSR, NOP, ORA, PHA, PHP, PLA, PLP, ROL, ROR, RTI, RTS, SBC, SEC,
-  SED, SEI, STA, STX, STY, TAX, TAY, TSX, TXA, TXS, TYA
+  ADC,
+  AND,
+  ASL,
+  BCC,
+  BCS,
+  BEQ,
+  BIT,
+  BMI,
+  BNE,
+  BPL,
+  BRK,
+  BVC,
+  BVS,
+  CLC,
+  CLD,
+  CLI,
+  CLV,
+  CMP,
+  CPX,
+  CPY,
+  DEC,
+  DEX,
+  DEY,
+  EOR,
+  INC,
+  INX,
+  INY,
+  JMP,
+  JSR,
+  LDA,
+  LDX,
+  LDY,
+  LSR,
+  NOP,
+  ORA,
+  PHA,
+  PHP,
+  PLA,
+  PLP,
+  ROL,
+  ROR,
+  RTI,
+  RTS,
+  SBC,
+  SEC,
+  SED,
+  SEI,
+  STA,
+  STX,
+  STY,
+  TAX,
+  TAY,
+  TSX,
+  TXA,
+  TXS,
+  TYA
 };
 
 struct opcode {
@@ -96,7 +159,8 @@ constexpr opcodetable makeopcodes() {
       {0xF8, SED}, {0x78, SEI}, {0xCA, DEX}, {0x88, DEY}, {0xE8, INX},
       {0xC8, INY}, {0xEA, NOP}, {0xAA, TAX}, {0xA8, TAY}, {0xBA, TSX},
       {0x8A, TXA}, {0x9A, TXS}, {0x98, TYA}};
-  for (const auto& single : singles) add(t, single.first, single.second, implied, 2);
+  for (const auto& single : singles)
+    add(t, single.first, single.second, implied, 2);
   add(t, 0x48, PHA, implied, 3);
   add(t, 0x08, PHP, implied, 3);
   add(t, 0x68, PLA, implied, 4);
@@ -114,6 +178,13 @@ bool pagediffers(std::uint16_t from, std::uint16_t to) {
 }
 
 }  // namespace
+
+// A pointer in page 0 takes its high byte from page 0 too: ($FF) reads
+// $FF and $00.
+std::uint16_t cpu6502::zeropagepointer(std::uint8_t at) const {
+  const std::uint8_t high = bus.read(static_cast<std::uint8_t>(at + 1));
+  return static_cast<std::uint16_t>(bus.read(at) | high << 8);
+}
 
 std::uint16_t cpu6502::effectiveaddress(int addressing, bool& crossed) {
   switch (addressing) {
@@ -136,15 +207,10 @@ std::uint16_t cpu6502::effectiveaddress(int addressing, bool& crossed) {
       crossed = pagediffers(base, address);
       return address;
     }
-    case indexedindirect: {
-      const std::uint8_t pointer = static_cast<std::uint8_t>(bus.read(pc++) + x);
-      return static_cast<std::uint16_t>(
-          bus.read(pointer) | bus.read(static_cast<std::uint8_t>(pointer + 1)) << 8);
-    }
+    case indexedindirect:
+      return zeropagepointer(static_cast<std::uint8_t>(bus.read(pc++) + x));
     case indirectindexed: {
-      const std::uint8_t pointer = bus.read(pc++);
-      const auto base = static_cast<std::uint16_t>(
-          bus.read(pointer) | bus.read(static_cast<std::uint8_t>(pointer + 1)) << 8);
+      const std::uint16_t base = zeropagepointer(bus.read(pc++));
       const auto address = static_cast<std::uint16_t>(base + y);
       crossed = pagediffers(base, address);
       return address;
@@ -152,9 +218,10 @@ std::uint16_t cpu6502::effectiveaddress(int addressing, bool& crossed) {
     case indirect: {
       // The high byte comes from the same page: JMP ($12FF) reads $1200.
       const std::uint16_t pointer = fetch16();
-      const auto high = static_cast<std::uint16_t>((pointer & 0xFF00) |
-                                                   ((pointer + 1) & 0xFF));
-      return static_cast<std::uint16_t>(bus.read(pointer) | bus.read(high) << 8);
+      const auto highat = static_cast<std::uint16_t>((pointer & 0xFF00) |
+                                                     ((pointer + 1) & 0xFF));
+      const std::uint8_t high = bus.read(highat);
+      return static_cast<std::uint16_t>(bus.read(pointer) | high << 8);
     }
     default:
       return 0;
@@ -229,7 +296,8 @@ void cpu6502::step() {
   const opcode& op = opcodes[code];
   if (op.op == undocumented) {
     pc = start;
-    throw runerror("undocumented opcode $" + hex2(code) + " at $" + hex4(start), 1);
+    throw runerror("undocumented opcode $" + hex2(code) + " at $" + hex4(start),
+                   1);
   }
   bool crossed = false;
   const std::uint16_t address = effectiveaddress(op.addressing, crossed);
@@ -250,26 +318,54 @@ void cpu6502::step() {
   };
 
   switch (op.op) {
-    case ADC: addwithcarry(bus.read(address)); break;
-    case SBC: subtractwithborrow(bus.read(address)); break;
-    case AND: a = setnz(a & bus.read(address)); break;
-    case ORA: a = setnz(a | bus.read(address)); break;
-    case EOR: a = setnz(a ^ bus.read(address)); break;
-    case CMP: compare(a, bus.read(address)); break;
-    case CPX: compare(x, bus.read(address)); break;
-    case CPY: compare(y, bus.read(address)); break;
+    case ADC:
+      addwithcarry(bus.read(address));
+      break;
+    case SBC:
+      subtractwithborrow(bus.read(address));
+      break;
+    case AND:
+      a = setnz(a & bus.read(address));
+      break;
+    case ORA:
+      a = setnz(a | bus.read(address));
+      break;
+    case EOR:
+      a = setnz(a ^ bus.read(address));
+      break;
+    case CMP:
+      compare(a, bus.read(address));
+      break;
+    case CPX:
+      compare(x, bus.read(address));
+      break;
+    case CPY:
+      compare(y, bus.read(address));
+      break;
     case BIT: {
       const std::uint8_t value = bus.read(address);
       setflag(zeroflag, (a & value) == 0);
       p = static_cast<std::uint8_t>((p & 0x3F) | (value & 0xC0));
       break;
     }
-    case LDA: a = setnz(bus.read(address)); break;
-    case LDX: x = setnz(bus.read(address)); break;
-    case LDY: y = setnz(bus.read(address)); break;
-    case STA: bus.write(address, a); break;
-    case STX: bus.write(address, x); break;
-    case STY: bus.write(address, y); break;
+    case LDA:
+      a = setnz(bus.read(address));
+      break;
+    case LDX:
+      x = setnz(bus.read(address));
+      break;
+    case LDY:
+      y = setnz(bus.read(address));
+      break;
+    case STA:
+      bus.write(address, a);
+      break;
+    case STX:
+      bus.write(address, x);
+      break;
+    case STY:
+      bus.write(address, y);
+      break;
     case ASL: {
       const std::uint8_t value = operand();
       setflag(carryflag, value & 0x80);
@@ -296,30 +392,78 @@ void cpu6502::step() {
       store(static_cast<std::uint8_t>(value >> 1 | carry << 7));
       break;
     }
-    case INC: store(static_cast<std::uint8_t>(bus.read(address) + 1)); break;
-    case DEC: store(static_cast<std::uint8_t>(bus.read(address) - 1)); break;
-    case INX: x = setnz(static_cast<std::uint8_t>(x + 1)); break;
-    case INY: y = setnz(static_cast<std::uint8_t>(y + 1)); break;
-    case DEX: x = setnz(static_cast<std::uint8_t>(x - 1)); break;
-    case DEY: y = setnz(static_cast<std::uint8_t>(y - 1)); break;
-    case TAX: x = setnz(a); break;
-    case TAY: y = setnz(a); break;
-    case TXA: a = setnz(x); break;
-    case TYA: a = setnz(y); break;
-    case TSX: x = setnz(sp); break;
-    case TXS: sp = x; break;
-    case PHA: push(a); break;
-    case PHP: push(p | breakflag | unusedflag); break;
-    case PLA: a = setnz(pull()); break;
-    case PLP: p = static_cast<std::uint8_t>((pull() & ~breakflag) | unusedflag); break;
-    case BPL: branch(!(p & negativeflag), start); break;
-    case BMI: branch(p & negativeflag, start); break;
-    case BVC: branch(!(p & overflowflag), start); break;
-    case BVS: branch(p & overflowflag, start); break;
-    case BCC: branch(!(p & carryflag), start); break;
-    case BCS: branch(p & carryflag, start); break;
-    case BNE: branch(!(p & zeroflag), start); break;
-    case BEQ: branch(p & zeroflag, start); break;
+    case INC:
+      store(static_cast<std::uint8_t>(bus.read(address) + 1));
+      break;
+    case DEC:
+      store(static_cast<std::uint8_t>(bus.read(address) - 1));
+      break;
+    case INX:
+      x = setnz(static_cast<std::uint8_t>(x + 1));
+      break;
+    case INY:
+      y = setnz(static_cast<std::uint8_t>(y + 1));
+      break;
+    case DEX:
+      x = setnz(static_cast<std::uint8_t>(x - 1));
+      break;
+    case DEY:
+      y = setnz(static_cast<std::uint8_t>(y - 1));
+      break;
+    case TAX:
+      x = setnz(a);
+      break;
+    case TAY:
+      y = setnz(a);
+      break;
+    case TXA:
+      a = setnz(x);
+      break;
+    case TYA:
+      a = setnz(y);
+      break;
+    case TSX:
+      x = setnz(sp);
+      break;
+    case TXS:
+      sp = x;
+      break;
+    case PHA:
+      push(a);
+      break;
+    case PHP:
+      push(p | breakflag | unusedflag);
+      break;
+    case PLA:
+      a = setnz(pull());
+      break;
+    case PLP:
+      p = static_cast<std::uint8_t>((pull() & ~breakflag) | unusedflag);
+      break;
+    case BPL:
+      branch(!(p & negativeflag), start);
+      break;
+    case BMI:
+      branch(p & negativeflag, start);
+      break;
+    case BVC:
+      branch(!(p & overflowflag), start);
+      break;
+    case BVS:
+      branch(p & overflowflag, start);
+      break;
+    case BCC:
+      branch(!(p & carryflag), start);
+      break;
+    case BCS:
+      branch(p & carryflag, start);
+      break;
+    case BNE:
+      branch(!(p & zeroflag), start);
+      break;
+    case BEQ:
+      branch(p & zeroflag, start);
+      break;
     case JMP:
       jumpedtoitself = address == start;
       pc = address;
@@ -331,7 +475,9 @@ void cpu6502::step() {
       pc = address;
       break;
     }
-    case RTS: returnfromsubroutine(); break;
+    case RTS:
+      returnfromsubroutine();
+      break;
     case RTI: {
       p = static_cast<std::uint8_t>((pull() & ~breakflag) | unusedflag);
       const std::uint8_t low = pull();
@@ -348,14 +494,30 @@ void cpu6502::step() {
       pc = read16(0xFFFE);
       break;
     }
-    case CLC: p &= ~carryflag; break;
-    case CLD: p &= ~decimalflag; break;
-    case CLI: p &= ~interruptflag; break;
-    case CLV: p &= ~overflowflag; break;
-    case SEC: p |= carryflag; break;
-    case SED: p |= decimalflag; break;
-    case SEI: p |= interruptflag; break;
-    case NOP: break;
-    case undocumented: break;
+    case CLC:
+      p &= ~carryflag;
+      break;
+    case CLD:
+      p &= ~decimalflag;
+      break;
+    case CLI:
+      p &= ~interruptflag;
+      break;
+    case CLV:
+      p &= ~overflowflag;
+      break;
+    case SEC:
+      p |= carryflag;
+      break;
+    case SED:
+      p |= decimalflag;
+      break;
+    case SEI:
+      p |= interruptflag;
+      break;
+    case NOP:
+      break;
+    case undocumented:
+      break;
   }
 }

@@ -43,8 +43,9 @@ class cpu6502 {
 
  private:
   std::uint16_t read16(std::uint16_t address) const {
-    return static_cast<std::uint16_t>(bus.read(address) |
-                                      bus.read(static_cast<std::uint16_t>(address + 1)) << 8);
+    return static_cast<std::uint16_t>(
+        bus.read(address) | bus.read(static_cast<std::uint16_t>(address + 1))
+                                << 8);
   }
   std::uint16_t fetch16() {
     const std::uint16_t value = read16(pc);
@@ -59,6 +60,7 @@ class cpu6502 {
     setflag(negativeflag, value & 0x80);
     return value;
   }
+  std::uint16_t zeropagepointer(std::uint8_t at) const;
   std::uint16_t effectiveaddress(int mode, bool& crossed);
   void branch(bool taken, std::uint16_t start);
   void addwithcarry(std::uint8_t value);

@@ -34,8 +34,13 @@ constexpr std::uint64_t callcycles = 100;
 
 // KERNAL error numbers, returned in A with the carry set.
 enum : std::uint8_t {
-  toomanyfiles = 1, fileopen = 2, filenotopen = 3, filenotfound = 4,
-  devicenotpresent = 5, missingfilename = 8, illegaldevice = 9
+  toomanyfiles = 1,
+  fileopen = 2,
+  filenotopen = 3,
+  filenotfound = 4,
+  devicenotpresent = 5,
+  missingfilename = 8,
+  illegaldevice = 9
 };
 
 void chargedrive(kernal& state, memory& machine, std::uint64_t cycles) {
@@ -60,7 +65,8 @@ void fail(cpu6502& processor, std::uint8_t error) {
 }
 
 std::string filename(const memory& machine) {
-  const int address = machine.ram[nameaddress] | machine.ram[nameaddress + 1] << 8;
+  const int address = machine.ram[nameaddress] | machine.ram[nameaddress + 1]
+                                                     << 8;
   std::string name;
   for (int i = 0; i < machine.ram[namelength]; ++i) {
     name += static_cast<char>(machine.ram[(address + i) & 0xFFFF]);
@@ -68,14 +74,17 @@ std::string filename(const memory& machine) {
   return name;
 }
 
-std::vector<logicalfile>::iterator findlogical(kernal& state, std::uint8_t number) {
-  return std::find_if(state.files.begin(), state.files.end(),
-                      [&](const logicalfile& file) { return file.number == number; });
+std::vector<logicalfile>::iterator findlogical(kernal& state,
+                                               std::uint8_t number) {
+  return std::find_if(
+      state.files.begin(), state.files.end(),
+      [&](const logicalfile& file) { return file.number == number; });
 }
 
 // Devices 0-3 are the keyboard, tape, RS-232 and screen; of the serial
 // devices only drive 8 answers.
-std::optional<std::uint8_t> deviceproblem(const kernal& state, std::uint8_t device,
+std::optional<std::uint8_t> deviceproblem(const kernal& state,
+                                          std::uint8_t device,
                                           memory& machine) {
   if (device == disk && state.disk != nullptr) {
     return std::nullopt;
@@ -101,7 +110,8 @@ void load(kernal& state, cpu6502& processor, memory& machine) {
     return fail(processor, missingfilename);
   }
   const std::optional<diskbytes> file = loadfile(*state.disk, name);
-  chargedrive(state, machine, searchcycles + cyclesperbyte * (file ? file->size() : 1));
+  chargedrive(state, machine,
+              searchcycles + cyclesperbyte * (file ? file->size() : 1));
   if (!file || file->size() < 2) {
     machine.ram[status] = 0x42;
     return fail(processor, filenotfound);
@@ -232,7 +242,9 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
                 std::uint16_t address) {
   const std::uint64_t drivebefore = state.drivecycles;
   switch (address) {
-    case 0xFF90: machine.ram[messagemode] = processor.a; break;
+    case 0xFF90:
+      machine.ram[messagemode] = processor.a;
+      break;
     case 0xFFB7:
       processor.a = machine.ram[status];
       setzero(processor, processor.a);
@@ -247,16 +259,29 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
       machine.ram[nameaddress] = processor.x;
       machine.ram[nameaddress + 1] = processor.y;
       break;
-    case 0xFFC0: open(state, processor, machine); break;
-    case 0xFFC3: close(state, processor, machine); break;
-    case 0xFFC6: chkin(state, processor, machine); break;
-    case 0xFFCC: clrchn(state, machine); break;
-    case 0xFFCF: chrin(state, processor, machine); break;
+    case 0xFFC0:
+      open(state, processor, machine);
+      break;
+    case 0xFFC3:
+      close(state, processor, machine);
+      break;
+    case 0xFFC6:
+      chkin(state, processor, machine);
+      break;
+    case 0xFFCC:
+      clrchn(state, machine);
+      break;
+    case 0xFFCF:
+      chrin(state, processor, machine);
+      break;
     case 0xFFD2:
-      if (machine.ram[outputdevice] == screen) printpetscii(machine, processor.a);
+      if (machine.ram[outputdevice] == screen)
+        printpetscii(machine, processor.a);
       setcarry(processor, false);
       break;
-    case 0xFFD5: load(state, processor, machine); break;
+    case 0xFFD5:
+      load(state, processor, machine);
+      break;
     case 0xFFE1:  // the STOP key is never down
       processor.a = 0xFF;
       setzero(processor, processor.a);
@@ -275,8 +300,11 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
       machine.ram[openfiles] = 0;
       clrchn(state, machine);
       break;
-    case 0xFFF0: plot(processor, machine); break;
-    default: return false;
+    case 0xFFF0:
+      plot(processor, machine);
+      break;
+    default:
+      return false;
   }
   if (state.drivecycles == drivebefore) {
     machine.cycles += callcycles;

@@ -33,7 +33,8 @@ void autostart(machine& c64, drive& disk) {
   if (!file || file->size() < 2) {
     throw runerror("the disk has no program to start", 2);
   }
-  const auto loadaddress = static_cast<std::uint16_t>((*file)[0] | (*file)[1] << 8);
+  const auto loadaddress =
+      static_cast<std::uint16_t>((*file)[0] | (*file)[1] << 8);
   const std::uint16_t end = storeprogram(bus, *file, loadaddress);
   // What LOAD"*",8,1 leaves behind.
   bus.ram[0x90] = 0x40;
@@ -88,10 +89,14 @@ stopreason run(machine& c64, const runlimits& limits) {
 
 std::string describe(stopreason reason) {
   switch (reason) {
-    case stopreason::returnedtobasic: return "returned to BASIC";
-    case stopreason::jumpedtoitself: return "jumped to itself";
-    case stopreason::stopaddress: return "reached the stop address";
-    case stopreason::cyclelimit: return "reached the cycle limit";
+    case stopreason::returnedtobasic:
+      return "returned to BASIC";
+    case stopreason::jumpedtoitself:
+      return "jumped to itself";
+    case stopreason::stopaddress:
+      return "reached the stop address";
+    case stopreason::cyclelimit:
+      return "reached the cycle limit";
   }
   return "";
 }

@@ -15,7 +15,12 @@
 constexpr std::uint64_t defaultcyclelimit = 1'800'000'000;
 constexpr double palhertz = 985248.0;
 
-enum class stopreason { returnedtobasic, jumpedtoitself, stopaddress, cyclelimit };
+enum class stopreason {
+  returnedtobasic,
+  jumpedtoitself,
+  stopaddress,
+  cyclelimit
+};
 
 struct runlimits {
   std::uint64_t cycles = defaultcyclelimit;

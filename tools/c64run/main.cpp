@@ -23,9 +23,11 @@ static void loadraw(machine& c64, const options& chosen) {
                         std::istreambuf_iterator<char>());
   if (chosen.rawaddress + bytes.size() > 0x10000) {
     throw runerror(chosen.rawfile + " does not fit in memory from $" +
-                       hex4(chosen.rawaddress), 2);
+                       hex4(chosen.rawaddress),
+                   2);
   }
-  std::copy(bytes.begin(), bytes.end(), c64.bus.ram.begin() + chosen.rawaddress);
+  std::copy(bytes.begin(), bytes.end(),
+            c64.bus.ram.begin() + chosen.rawaddress);
   c64.processor.pc = *chosen.start;
 }
 
@@ -45,7 +47,8 @@ static std::string stopline(const machine& c64, const std::string& why) {
                      std::to_string(c64.bus.cycles) + " cycles";
   if (c64.rom.disk != nullptr) {
     char seconds[128];
-    std::snprintf(seconds, sizeof seconds, " (%.2f s PAL), %llu of them in drive reads (%.2f s)",
+    std::snprintf(seconds, sizeof seconds,
+                  " (%.2f s PAL), %llu of them in drive reads (%.2f s)",
                   static_cast<double>(c64.bus.cycles) / palhertz,
                   static_cast<unsigned long long>(c64.rom.drivecycles),
                   static_cast<double>(c64.rom.drivecycles) / palhertz);

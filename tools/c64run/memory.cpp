@@ -14,17 +14,28 @@ memory::memory(bool allram) : allram(allram) {
 // goes through $FFFE, and JMP ($A002) is BASIC's warm start.
 static std::uint8_t romvector(std::uint16_t address) {
   switch (address) {
-    case 0xA000: return 0x94;  // cold start $E394
-    case 0xA001: return 0xE3;
-    case 0xA002: return 0x7B;  // warm start $E37B
-    case 0xA003: return 0xE3;
-    case 0xFFFA: return 0x43;  // NMI $FE43
-    case 0xFFFB: return 0xFE;
-    case 0xFFFC: return 0xE2;  // reset $FCE2
-    case 0xFFFD: return 0xFC;
-    case 0xFFFE: return 0x48;  // IRQ and BRK $FF48
-    case 0xFFFF: return 0xFF;
-    default: return 0;
+    case 0xA000:
+      return 0x94;  // cold start $E394
+    case 0xA001:
+      return 0xE3;
+    case 0xA002:
+      return 0x7B;  // warm start $E37B
+    case 0xA003:
+      return 0xE3;
+    case 0xFFFA:
+      return 0x43;  // NMI $FE43
+    case 0xFFFB:
+      return 0xFE;
+    case 0xFFFC:
+      return 0xE2;  // reset $FCE2
+    case 0xFFFD:
+      return 0xFC;
+    case 0xFFFE:
+      return 0x48;  // IRQ and BRK $FF48
+    case 0xFFFF:
+      return 0xFF;
+    default:
+      return 0;
   }
 }
 

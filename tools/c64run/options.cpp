@@ -3,7 +3,8 @@
 #include "runerror.h"
 
 const char* const usage =
-    "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... IMAGE.d64\n"
+    "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
+    "IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "--raw FILE@ADDR --start ADDR";
 
@@ -37,8 +38,8 @@ static std::uint64_t parsecount(const std::string& text) {
 static memorydump parsedump(const std::string& text) {
   const std::size_t dash = text.find('-');
   const std::size_t equals = text.find('=');
-  if (dash == std::string::npos || equals == std::string::npos || equals < dash ||
-      equals + 1 == text.size()) {
+  if (dash == std::string::npos || equals == std::string::npos ||
+      equals < dash || equals + 1 == text.size()) {
     throw badusage("a dump is FROM-TO=FILE, not \"" + text + "\"");
   }
   memorydump dump{parseaddress(text.substr(0, dash)),

@@ -16,8 +16,8 @@ struct memorydump {
 };
 
 struct options {
-  std::string image;          // a D64 to autostart, or
-  std::string rawfile;        // a binary for an all-RAM machine
+  std::string image;    // a D64 to autostart, or
+  std::string rawfile;  // a binary for an all-RAM machine
   std::uint16_t rawaddress = 0;
   std::optional<std::uint16_t> start;
   runlimits limits;

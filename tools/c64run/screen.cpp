@@ -71,20 +71,41 @@ void printpetscii(memory& machine, std::uint8_t character) {
       machine.ram[reverseon] = 0;
       newline(machine);
       return;
-    case 0x93: clearscreen(machine); return;
-    case 0x13: column = 0; row = 0; return;
-    case 0x12: machine.ram[reverseon] = 1; return;
-    case 0x92: machine.ram[reverseon] = 0; return;
-    case 0x11:
-      if (row + 1 < screenrows) ++row; else scrollup(machine);
+    case 0x93:
+      clearscreen(machine);
       return;
-    case 0x91: if (row > 0) --row; return;
+    case 0x13:
+      column = 0;
+      row = 0;
+      return;
+    case 0x12:
+      machine.ram[reverseon] = 1;
+      return;
+    case 0x92:
+      machine.ram[reverseon] = 0;
+      return;
+    case 0x11:
+      if (row + 1 < screenrows)
+        ++row;
+      else
+        scrollup(machine);
+      return;
+    case 0x91:
+      if (row > 0) --row;
+      return;
     case 0x1D:
-      if (column + 1 < screencolumns) ++column; else newline(machine);
+      if (column + 1 < screencolumns)
+        ++column;
+      else
+        newline(machine);
       return;
     case 0x9D:
-      if (column > 0) --column;
-      else if (row > 0) { --row; column = screencolumns - 1; }
+      if (column > 0)
+        --column;
+      else if (row > 0) {
+        --row;
+        column = screencolumns - 1;
+      }
       return;
     case 0x14:
       if (column > 0) {
@@ -92,7 +113,8 @@ void printpetscii(memory& machine, std::uint8_t character) {
         *cell(machine, row, column) = 0x20;
       }
       return;
-    default: break;
+    default:
+      break;
   }
   const std::uint8_t code = screencode(character);
   if (code != 0 || character == 0x40) {
@@ -121,7 +143,8 @@ std::string screentext(const memory& machine) {
   for (int row = 0; row < screenrows; ++row) {
     std::string line;
     for (int column = 0; column < screencolumns; ++column) {
-      line += lookalike(machine.ram[screenstart + row * screencolumns + column]);
+      line +=
+          lookalike(machine.ram[screenstart + row * screencolumns + column]);
     }
     line.erase(line.find_last_not_of(' ') + 1);
     pending += line + "\n";

@@ -8,7 +8,8 @@
 
 static std::string hexaddress(std::uint32_t address) {
   std::string text;
-  for (int shift = 12; shift >= 0; shift -= 4) text += "0123456789ABCDEF"[address >> shift & 15];
+  for (int shift = 12; shift >= 0; shift -= 4)
+    text += "0123456789ABCDEF"[address >> shift & 15];
   return text;
 }
 
@@ -19,7 +20,8 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
   const std::vector<token> tokens = parse(reversed);
 
   streamwriter out;
-  const auto last = static_cast<std::uint16_t>(end - 1);  // where writing starts
+  const auto last =
+      static_cast<std::uint16_t>(end - 1);  // where writing starts
   out.byte(static_cast<std::uint8_t>(last >> 8));
   out.byte(static_cast<std::uint8_t>(last));
   std::int64_t written = 0;
@@ -45,7 +47,8 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
         break;
     }
     written += t.length;
-    mostahead = std::max(mostahead, written - static_cast<std::int64_t>(out.written().size()));
+    mostahead = std::max(
+        mostahead, written - static_cast<std::int64_t>(out.written().size()));
   }
   out.bit(true);
   out.gamma(endmark);
@@ -61,15 +64,20 @@ bytes crunchprogram(const bytes& program) {
   const std::uint32_t end = start + static_cast<std::uint32_t>(content.size());
   if (end > programtop) {
     throw cruncherror("the program ends at $" + hexaddress(end - 1) +
-                      ", past $CFFF: programs that reach the I/O area or the KERNAL are not crunched");
+                      ", past $CFFF: programs that reach the I/O area or the "
+                      "KERNAL are not crunched");
   }
-  const crunchedstream crunched = crunchstream(content, static_cast<std::uint16_t>(end));
+  const crunchedstream crunched =
+      crunchstream(content, static_cast<std::uint16_t>(end));
   const auto size = static_cast<std::int64_t>(crunched.stream.size());
-  const std::int64_t load = std::min<std::int64_t>(
-      static_cast<std::int64_t>(end) - size - std::max<std::int64_t>(crunched.mostahead, 0),
-      static_cast<std::int64_t>(start) - 1);
+  const std::int64_t load =
+      std::min<std::int64_t>(static_cast<std::int64_t>(end) - size -
+                                 std::max<std::int64_t>(crunched.mostahead, 0),
+                             static_cast<std::int64_t>(start) - 1);
   if (load < static_cast<std::int64_t>(lowestload)) {
-    throw cruncherror("the program starts too low to decrunch in place: its crunched data would start below $0334");
+    throw cruncherror(
+        "the program starts too low to decrunch in place: its crunched data "
+        "would start below $0334");
   }
   bytes file(crunched.stream.size() + 2);
   file[0] = static_cast<std::uint8_t>(load);

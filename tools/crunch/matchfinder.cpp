@@ -14,10 +14,11 @@ static std::uint32_t key(const bytes& data, std::uint32_t position) {
   return data[position] | data[position + 1] << 8;
 }
 
-std::uint32_t matchlength(const bytes& data, std::uint32_t from, std::uint32_t earlier,
-                          std::uint32_t limit) {
+std::uint32_t matchlength(const bytes& data, std::uint32_t from,
+                          std::uint32_t earlier, std::uint32_t limit) {
   std::uint32_t length = 0;
-  while (length < limit && data[from + length] == data[earlier + length]) ++length;
+  while (length < limit && data[from + length] == data[earlier + length])
+    ++length;
   return length;
 }
 
@@ -37,7 +38,8 @@ const std::vector<match>& matchfinder::at(std::uint32_t position) {
     if (offset > longestoffset) {
       break;
     }
-    const std::uint32_t length = matchlength(data, position, static_cast<std::uint32_t>(earlier), limit);
+    const std::uint32_t length =
+        matchlength(data, position, static_cast<std::uint32_t>(earlier), limit);
     if (length < 2 || (!found.empty() && length <= found.back().length)) {
       continue;
     }

@@ -32,5 +32,5 @@ class matchfinder {
 };
 
 // How far two positions agree, at most the limit.
-std::uint32_t matchlength(const bytes& data, std::uint32_t from, std::uint32_t earlier,
-                          std::uint32_t limit);
+std::uint32_t matchlength(const bytes& data, std::uint32_t from,
+                          std::uint32_t earlier, std::uint32_t limit);

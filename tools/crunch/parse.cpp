@@ -38,8 +38,9 @@ using arrivals = std::array<arrival, kept>;
 
 // Keeps the cheapest ways, one for each offset, cheapest first.
 void offer(arrivals& ways, const arrival& candidate) {
-  auto same = std::find_if(ways.begin(), ways.end(),
-                           [&](const arrival& way) { return way.offset == candidate.offset; });
+  auto same = std::find_if(ways.begin(), ways.end(), [&](const arrival& way) {
+    return way.offset == candidate.offset;
+  });
   if (same == ways.end()) same = ways.end() - 1;  // the dearest makes room
   if (candidate.bits >= same->bits) return;
   *same = candidate;
@@ -69,42 +70,49 @@ std::vector<token> parse(const bytes& data) {
       const arrival& lit = lits[slot];
       if (lit.bits != unreached) {
         arrival next = lit;
-        next.bits += 8 + gammabits(lit.runlength + 1) - gammabits(lit.runlength);
+        next.bits +=
+            8 + gammabits(lit.runlength + 1) - gammabits(lit.runlength);
         next.runlength = next.length = lit.runlength + 1;
-        offer(next.runlength == longestlength ? matched[i + 1] : literal[i + 1], next);
+        offer(next.runlength == longestlength ? matched[i + 1] : literal[i + 1],
+              next);
 
         // A repeated match at the last offset.
         if (lit.offset != 0 && lit.offset <= i) {
-          const std::uint32_t longest =
-              matchlength(data, i, i - lit.offset, std::min(size - i, longestlength));
+          const std::uint32_t longest = matchlength(
+              data, i, i - lit.offset, std::min(size - i, longestlength));
           for (std::uint32_t length = 1; length <= longest; ++length) {
-            offer(matched[i + length], arrival{lit.bits + 1 + gammabits(length), lit.offset, 0,
-                                               length, tokenkind::repeatmatch, afterliterals,
-                                               slot});
+            offer(matched[i + length],
+                  arrival{lit.bits + 1 + gammabits(length), lit.offset, 0,
+                          length, tokenkind::repeatmatch, afterliterals, slot});
           }
         }
       }
       // A literal run starts after a match.
       const arrival& mat = mats[slot];
       if (mat.bits != unreached) {
-        offer(literal[i + 1], arrival{mat.bits + 1 + gammabits(1) + 8, mat.offset, 1, 1,
-                                      tokenkind::literals, aftermatch, slot});
+        offer(literal[i + 1],
+              arrival{mat.bits + 1 + gammabits(1) + 8, mat.offset, 1, 1,
+                      tokenkind::literals, aftermatch, slot});
       }
     }
     // New matches, from the cheapest way here.
-    const state from = lits[0].bits <= mats[0].bits ? afterliterals : aftermatch;
+    const state from =
+        lits[0].bits <= mats[0].bits ? afterliterals : aftermatch;
     std::uint32_t shorter = 1;
     const std::vector<match>& matches = finder.at(i);
     for (const match& found : matches) {
       const std::uint32_t bits = cheapest + 1 + offsetbits(found.offset);
-      for (std::uint32_t length = shorter + 1; length <= found.length; ++length) {
-        offer(matched[i + length], arrival{bits + gammabits(length - 1), found.offset, 0, length,
-                                           tokenkind::newmatch, from, 0});
+      for (std::uint32_t length = shorter + 1; length <= found.length;
+           ++length) {
+        offer(matched[i + length],
+              arrival{bits + gammabits(length - 1), found.offset, 0, length,
+                      tokenkind::newmatch, from, 0});
       }
       shorter = found.length;
     }
     if (!matches.empty() && matches.back().length >= takenwhole) {
-      for (std::uint32_t skipped = i + 1; skipped < i + matches.back().length; ++skipped) {
+      for (std::uint32_t skipped = i + 1; skipped < i + matches.back().length;
+           ++skipped) {
         finder.insert(skipped);
       }
       i += matches.back().length - 1;
@@ -113,10 +121,12 @@ std::vector<token> parse(const bytes& data) {
 
   // Back from the end, one token at a time.
   std::vector<token> tokens;
-  state at = literal[size][0].bits < matched[size][0].bits ? afterliterals : aftermatch;
+  state at = literal[size][0].bits < matched[size][0].bits ? afterliterals
+                                                           : aftermatch;
   std::uint8_t slot = 0;
   for (std::uint32_t position = size; position > 0;) {
-    const arrival& way = (at == afterliterals ? literal : matched)[position][slot];
+    const arrival& way =
+        (at == afterliterals ? literal : matched)[position][slot];
     tokens.push_back(token{way.kind, way.length, way.offset});
     position -= way.length;
     at = way.before;

@@ -7,7 +7,9 @@ void streamwriter::bit(bool set) {
     bitsleft = 8;
   }
   --bitsleft;
-  if (set) stream[bitbyte] = static_cast<std::uint8_t>(stream[bitbyte] | 1 << bitsleft);
+  if (set)
+    stream[bitbyte] =
+        static_cast<std::uint8_t>(stream[bitbyte] | 1 << bitsleft);
 }
 
 void streamwriter::gamma(std::uint32_t value) {

@@ -69,7 +69,8 @@ const std::uint8_t* sectorat(const d64image& image, int track, int sector) {
 
 std::uint8_t* sectorat(d64image& image, int track, int sector) {
   const d64image& readonly = image;
-  return image.bytes.data() + (sectorat(readonly, track, sector) - readonly.bytes.data());
+  return image.bytes.data() +
+         (sectorat(readonly, track, sector) - readonly.bytes.data());
 }
 
 // Follows a sector chain, handing each sector to the visitor; a chain longer
@@ -131,10 +132,14 @@ diskbytes readchain(const d64image& image, const d64entry& entry) {
 
 static bool wantedtype(char letter, std::uint8_t type) {
   switch (letter) {
-    case 'P': return (type & 7) == 2;
-    case 'S': return (type & 7) == 1;
-    case 'U': return (type & 7) == 3;
-    default: return true;  // R(ead) and anything else say nothing of type
+    case 'P':
+      return (type & 7) == 2;
+    case 'S':
+      return (type & 7) == 1;
+    case 'U':
+      return (type & 7) == 3;
+    default:
+      return true;  // R(ead) and anything else say nothing of type
   }
 }
 
@@ -163,7 +168,8 @@ bool namematches(const std::string& pattern, const d64entry& entry) {
     if (name[i] == '*') {
       return true;
     }
-    if (i >= entry.name.size() || (name[i] != '?' && name[i] != entry.name[i])) {
+    if (i >= entry.name.size() ||
+        (name[i] != '?' && name[i] != entry.name[i])) {
       return false;
     }
   }

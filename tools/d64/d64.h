@@ -22,7 +22,7 @@ struct d64image {
 };
 
 struct d64entry {
-  std::string name;  // PETSCII, without the $A0 padding
+  std::string name;       // PETSCII, without the $A0 padding
   std::uint8_t type = 0;  // the directory's type byte: $82 is a closed PRG
   std::uint8_t track = 0;
   std::uint8_t sector = 0;
@@ -64,11 +64,11 @@ const d64entry* findfile(const std::vector<d64entry>& entries,
 // Writing: a new 35-track image as a 1541 formats and fills it.
 
 struct d64file {
-  std::string name;  // PETSCII
+  std::string name;   // PETSCII
   diskbytes content;  // load address first
 };
 
-constexpr int freeblocks = 664;       // 683 sectors less track 18
+constexpr int freeblocks = 664;        // 683 sectors less track 18
 constexpr int directoryentries = 144;  // 18 sectors of 8 entries
 
 // Blocks a file of that many bytes takes (254 bytes a block, at least one).

@@ -20,7 +20,8 @@ bool isfree(d64image& image, int track, int sector) {
 
 void allocate(d64image& image, int track, int sector) {
   std::uint8_t* entry = bamentry(image, track);
-  entry[1 + sector / 8] = static_cast<std::uint8_t>(entry[1 + sector / 8] & ~(1 << (sector % 8)));
+  entry[1 + sector / 8] =
+      static_cast<std::uint8_t>(entry[1 + sector / 8] & ~(1 << (sector % 8)));
   --entry[0];
 }
 
@@ -30,7 +31,8 @@ void padname(std::uint8_t* field, const std::string& name, std::size_t size) {
   }
 }
 
-void format(d64image& image, const std::string& diskname, const std::string& id) {
+void format(d64image& image, const std::string& diskname,
+            const std::string& id) {
   std::uint8_t* bam = sectorat(image, directorytrack, 0);
   bam[0] = directorytrack;
   bam[1] = 1;
@@ -40,7 +42,8 @@ void format(d64image& image, const std::string& diskname, const std::string& id)
     const int sectors = sectorspertrack(track);
     entry[0] = static_cast<std::uint8_t>(sectors);
     for (int sector = 0; sector < sectors; ++sector) {
-      entry[1 + sector / 8] = static_cast<std::uint8_t>(entry[1 + sector / 8] | 1 << (sector % 8));
+      entry[1 + sector / 8] =
+          static_cast<std::uint8_t>(entry[1 + sector / 8] | 1 << (sector % 8));
     }
   }
   padname(bam + 0x90, diskname, 16);
@@ -90,8 +93,9 @@ place nextsector(d64image& image, const std::vector<int>& tracks,
   throw d64error("the disk is full");  // ruled out by the size check
 }
 
-void writefile(d64image& image, const d64file& file, const std::vector<int>& tracks,
-               std::size_t& trackindex, int& sector, std::uint8_t* entry) {
+void writefile(d64image& image, const d64file& file,
+               const std::vector<int>& tracks, std::size_t& trackindex,
+               int& sector, std::uint8_t* entry) {
   const int blocks = blocksfor(file.content.size());
   place current = nextsector(image, tracks, trackindex, sector);
   entry[0] = 0x82;  // a closed PRG
@@ -102,10 +106,12 @@ void writefile(d64image& image, const d64file& file, const std::vector<int>& tra
   entry[29] = static_cast<std::uint8_t>(blocks >> 8);
   for (int block = 0; block < blocks; ++block) {
     const std::size_t from = static_cast<std::size_t>(block) * bytesperblock;
-    const std::size_t count = std::min<std::size_t>(bytesperblock, file.content.size() - from);
+    const std::size_t count =
+        std::min<std::size_t>(bytesperblock, file.content.size() - from);
     std::uint8_t* data = sectorat(image, current.track, current.sector);
     std::copy(file.content.begin() + static_cast<std::ptrdiff_t>(from),
-              file.content.begin() + static_cast<std::ptrdiff_t>(from + count), data + 2);
+              file.content.begin() + static_cast<std::ptrdiff_t>(from + count),
+              data + 2);
     if (block + 1 == blocks) {
       data[0] = 0;
       data[1] = static_cast<std::uint8_t>(count + 1);
@@ -120,7 +126,9 @@ void writefile(d64image& image, const d64file& file, const std::vector<int>& tra
 }  // namespace
 
 int blocksfor(std::size_t bytes) {
-  return bytes == 0 ? 1 : static_cast<int>((bytes + bytesperblock - 1) / bytesperblock);
+  return bytes == 0
+             ? 1
+             : static_cast<int>((bytes + bytesperblock - 1) / bytesperblock);
 }
 
 std::string petscii(const std::string& ascii) {
@@ -149,10 +157,12 @@ d64image buildimage(const std::string& diskname, const std::string& id,
                    " blocks, the disk has " + std::to_string(freeblocks));
   }
   if (files.size() > directoryentries) {
-    throw d64error(std::to_string(files.size()) + " files, the directory holds " +
+    throw d64error(std::to_string(files.size()) +
+                   " files, the directory holds " +
                    std::to_string(directoryentries));
   }
-  d64image image{diskbytes(static_cast<std::size_t>(sectorcount(35)) * sectorsize), 35};
+  d64image image{
+      diskbytes(static_cast<std::size_t>(sectorcount(35)) * sectorsize), 35};
   format(image, diskname, id);
 
   const std::vector<int> tracks = trackorder();
@@ -166,8 +176,10 @@ d64image buildimage(const std::string& diskname, const std::string& id,
     if (i > 0 && i % 8 == 0) {
       // The next directory sector, three on; past the end it wraps to the
       // first unused one.
-      int next = (directorysector + directoryinterleave) % sectorspertrack(directorytrack);
-      while (!isfree(image, directorytrack, next)) next = (next + 1) % sectorspertrack(directorytrack);
+      int next = (directorysector + directoryinterleave) %
+                 sectorspertrack(directorytrack);
+      while (!isfree(image, directorytrack, next))
+        next = (next + 1) % sectorspertrack(directorytrack);
       directory[0] = directorytrack;
       directory[1] = static_cast<std::uint8_t>(next);
       directorysector = next;
@@ -175,7 +187,8 @@ d64image buildimage(const std::string& diskname, const std::string& id,
       allocate(image, directorytrack, directorysector);
       directory[1] = 0xFF;
     }
-    writefile(image, files[i], tracks, trackindex, sector, directory + 32 * (i % 8) + 2);
+    writefile(image, files[i], tracks, trackindex, sector,
+              directory + 32 * (i % 8) + 2);
   }
   return image;
 }

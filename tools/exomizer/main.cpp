@@ -18,7 +18,8 @@ static bytes readprogram(const std::string& path) {
   if (!in || !std::filesystem::is_regular_file(nativepath(path))) {
     throw cruncherror("cannot read " + path);
   }
-  bytes program((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bytes program((std::istreambuf_iterator<char>(in)),
+                std::istreambuf_iterator<char>());
   if (in.bad()) {
     throw cruncherror("cannot read " + path);
   }
@@ -40,8 +41,8 @@ static void writecrunched(const std::string& path, const bytes& crunched) {
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   try {
-    if (arguments.size() != 5 || arguments[0] != "-l" || arguments[1] != "auto" ||
-        arguments[2] != "-o") {
+    if (arguments.size() != 5 || arguments[0] != "-l" ||
+        arguments[1] != "auto" || arguments[2] != "-o") {
       throw cruncherror("usage: exomizer -l auto -o OUT SRC");
     }
     const bytes program = readprogram(arguments[4]);
