@@ -29,7 +29,7 @@ std::string checkmemory(const memoryimage& before, const memoryimage& after,
   for (std::uint32_t address = 0; address < 0x10000; ++address) {
     if (address >= start && address < end) {
       if (after[address] != program[address - start + 2]) {
-        return "the program differs at $" + std::to_string(address);
+        return "the program differs at " + std::to_string(address);
       }
     } else if (after[address] != before[address] && !mayclobber(address) &&
                !(address >= load && address < dataend)) {

@@ -6,12 +6,23 @@
 #include "parse.h"
 #include "streamwriter.h"
 
-static std::string hexaddress(std::uint32_t address) {
+namespace {
+
+std::string hexaddress(std::uint32_t address) {
   std::string text;
-  for (int shift = 12; shift >= 0; shift -= 4)
+  for (int shift = 12; shift >= 0; shift -= 4) {
     text += "0123456789ABCDEF"[address >> shift & 15];
+  }
   return text;
 }
+
+// The stream for program bytes that end at the address, in the order the
+// decruncher reads it, and the largest lead (bytes written less bytes read)
+// the decruncher ever has over its reading, which sets the safety margin.
+struct crunchedstream {
+  bytes stream;
+  std::int64_t mostahead;
+};
 
 crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
   // The decruncher writes from the program's end downwards, so the cruncher
@@ -20,8 +31,8 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
   const std::vector<token> tokens = parse(reversed);
 
   streamwriter out;
-  const auto last =
-      static_cast<std::uint16_t>(end - 1);  // where writing starts
+  // The decruncher starts writing at the program's last byte.
+  const auto last = static_cast<std::uint16_t>(end - 1);
   out.byte(static_cast<std::uint8_t>(last >> 8));
   out.byte(static_cast<std::uint8_t>(last));
   std::int64_t written = 0;
@@ -54,6 +65,8 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
   out.gamma(endmark);
   return crunchedstream{out.written(), mostahead};
 }
+
+}  // namespace
 
 bytes crunchprogram(const bytes& program) {
   if (program.size() < 2) {

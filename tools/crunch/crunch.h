@@ -17,12 +17,3 @@ constexpr std::uint32_t lowestload = 0x0334;
 constexpr std::uint32_t programtop = 0xD000;
 
 bytes crunchprogram(const bytes& program);
-
-// The stream for program bytes that end at the address, in the order the
-// decruncher reads it, and the largest lead (bytes written less bytes read)
-// the decruncher ever has over its reading, which sets the safety margin.
-struct crunchedstream {
-  bytes stream;
-  std::int64_t mostahead;
-};
-crunchedstream crunchstream(const bytes& content, std::uint16_t end);
