@@ -2,7 +2,7 @@
 ; place, from the top down (doc/crunch-format.md has the format).
 ;
 ; Call:     src ($FB/$FC) = the address of the crunched data's last byte,
-;           the data lying where its load address put it. Decimal mode off.
+;           the data lying where its load address put it.
 ; Returns:  the program stands at its own addresses; Y = 0, A and X
 ;           changed. Nothing outside the program, the crunched data, the
 ;           stack and the zero page below is written.
@@ -35,6 +35,7 @@ lower   .macro pointer
         .endm
 
 decrunch
+        cld             ; a part may have left decimal mode on
         ldy #0          ; Y stays 0 but inside copies
         sty bits        ; no bits: the first one fetches a byte
         ldx #1          ; the program's last address, high byte first:
