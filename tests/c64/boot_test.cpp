@@ -165,6 +165,24 @@ TEST_F(boottest, TwentySixPartsLoadOverTheBootProgram) {
   EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $A7AE", 0), 0u);
 }
 
+TEST_F(boottest, ALargeRealProgramArrivesIntact) {
+  // 50,000 bytes of compiled C at $0801, with an RTS after them to start.
+  filebytes program = readfile(built("corpus") / "combined.prg");
+  program.push_back(0x60);
+  const unsigned start = 0x0801 + static_cast<unsigned>(program.size()) - 3;
+  char address[8];
+  std::snprintf(address, sizeof address, "%04x", start);
+  builddisk({{"big", program}}, "big.prg " + std::string(address) + "\n");
+
+  const programrun run =
+      boot({"--stop-at", address, "--dump", dumpof(program, "big.bin")});
+
+  EXPECT_EQ(stopline(run).rfind("stop: reached the stop address", 0), 0u)
+      << run.output;
+  EXPECT_EQ(readfile(work / "big.bin"),
+            filebytes(program.begin() + 2, program.end()));
+}
+
 TEST_F(boottest, APartReachingTheTopOfItsMemoryWorks) {
   filebytes code(0x1000, 0xEA);  // $C000-$CFFF, ending in a printer at $CFF9
   const filebytes tail = printer(0xCFF9, '!');
