@@ -3,7 +3,7 @@
 # the example production with its part list, README and the manual, zipped
 # for Windows and as a tar.gz for Linux. Unpacked into a folder of the
 # user's own, it builds and boots the example disk with nothing else.
-install(TARGETS partdisk exomizer-standin makedisk-standin c64run
+install(TARGETS partdisk exomizer-tool makedisk-tool c64run
   RUNTIME DESTINATION . COMPONENT package EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_BINARY_DIR}/bin/boot.prg README.md
   DESTINATION . COMPONENT package EXCLUDE_FROM_ALL)

@@ -1,5 +1,5 @@
-// The stand-in tools and the sample boot program, and a whole disk build with
-// them read back by an independent reader. cc1541 and cbmconvert are Debian
+// The bundled tools and boot program, and whole disk builds with them read
+// back by independent readers. cc1541 and cbmconvert are Debian
 // programs, so this runs with the Linux build only.
 
 #include <gtest/gtest.h>
@@ -15,31 +15,31 @@ fs::path built(const std::string& name) {
   return fs::path(::programdir()) / ".." / name;
 }
 
-fs::path standin(const std::string& name) { return built("bin") / name; }
+fs::path bundled(const std::string& name) { return built("bin") / name; }
 
 TEST(bootprogram, HasRoomForTheWholePartTable) {
-  const filebytes boot = readfile(standin("boot.prg"));
+  const filebytes boot = readfile(bundled("boot.prg"));
   ASSERT_GE(boot.size(), 616u + 26u + 1u);
   EXPECT_EQ(boot[0], 0x01);
   EXPECT_EQ(boot[1], 0x08);
   EXPECT_EQ(boot[616], 0x80);
 }
 
-class standintest : public programfolder {};
+class bundledtooltest : public programfolder {};
 
-TEST_F(standintest, DiskToolRefusesBadListsWithoutAnImage) {
+TEST_F(bundledtooltest, DiskToolRefusesBadListsWithoutAnImage) {
   writefile(work / "a.prg", countingbytes(10));
   for (const char* list :
        {"a.prg\r\n", "missing.prg MISSING.PRG\r\n", "a.prg \r\n"}) {
     writetext(work / "list.txt", list);
     EXPECT_NE(
-        runprogram(standin("makedisk.exe"), {"x.d64", "list.txt"}, work).status,
+        runprogram(bundled("makedisk.exe"), {"x.d64", "list.txt"}, work).status,
         0)
         << list;
     EXPECT_FALSE(fs::exists(work / "x.d64"));
   }
   EXPECT_NE(
-      runprogram(standin("makedisk.exe"), {"x.d64", "nolist.txt"}, work).status,
+      runprogram(bundled("makedisk.exe"), {"x.d64", "nolist.txt"}, work).status,
       0);
   EXPECT_FALSE(fs::exists(work / "x.d64.part"));
 }
@@ -66,7 +66,7 @@ std::string listimage(const fs::path& image, const fs::path& folder) {
   return runprogram("cc1541", {"-V", "-U", "1", "copy.d64"}, folder).output;
 }
 
-TEST_F(standintest, ImagesReadAlikeInEveryReader) {
+TEST_F(bundledtooltest, ImagesReadAlikeInEveryReader) {
   const std::map<std::string, filebytes> files = {
       {"boot", countingbytes(643, 1)},
       {"aa", countingbytes(254, 2)},
@@ -82,7 +82,7 @@ TEST_F(standintest, ImagesReadAlikeInEveryReader) {
     list += name + ".bin " + upper + ".PRG\r\n";
   }
   writetext(work / "list.txt", list);
-  ASSERT_EQ(runprogram(standin("makedisk.exe"), {"tarv.d64", "list.txt"}, work)
+  ASSERT_EQ(runprogram(bundled("makedisk.exe"), {"tarv.d64", "list.txt"}, work)
                 .status,
             0);
 
@@ -103,12 +103,12 @@ TEST_F(standintest, ImagesReadAlikeInEveryReader) {
 
 class exampledisk : public programfolder {
  protected:
-  // The stand-ins and the boot program take the doubles' place, and the
+  // The bundled tools and the boot program take the doubles' place, and the
   // example production is copied into the working folder.
   void SetUp() override {
     programfolder::SetUp();
     for (const char* name : {"exomizer.exe", "makedisk.exe", "boot.prg"}) {
-      fs::copy_file(standin(name), program / name,
+      fs::copy_file(bundled(name), program / name,
                     fs::copy_options::overwrite_existing);
     }
     fs::copy(built("examples"), work, fs::copy_options::recursive);
