@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "c64programs.h"
+#include "runc64.h"
 #include "d64.h"
 #include "runprogram.h"
 #include "testfolder.h"
@@ -61,11 +61,7 @@ class boottest : public ::testing::Test {
 
   programrun boot(std::vector<std::string> arguments) const {
     arguments.push_back("out/tarv.d64");
-    programrun result = runprogram(built("bin") / C64RUN_NAME, arguments, work);
-    result.output.erase(
-        std::remove(result.output.begin(), result.output.end(), '\r'),
-        result.output.end());
-    return result;
+    return runc64(arguments, work);
   }
 
   static std::vector<std::string> screenrows(const programrun& run) {

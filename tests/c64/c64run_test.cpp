@@ -6,14 +6,12 @@
 #include <algorithm>
 #include <fstream>
 
-#include "c64programs.h"
+#include "runc64.h"
 #include "d64.h"
 #include "runprogram.h"
 #include "testfolder.h"
 
 namespace {
-
-fs::path c64run() { return built("bin") / C64RUN_NAME; }
 
 class c64runtest : public ::testing::Test {
  protected:
@@ -24,13 +22,8 @@ class c64runtest : public ::testing::Test {
               filebytes(image.bytes.begin(), image.bytes.end()));
   }
 
-  // Output lines end in LF here, whatever the platform ends them with.
-  programrun run(std::vector<std::string> arguments) const {
-    programrun result = runprogram(c64run(), arguments, work);
-    result.output.erase(
-        std::remove(result.output.begin(), result.output.end(), '\r'),
-        result.output.end());
-    return result;
+  programrun run(const std::vector<std::string>& arguments) const {
+    return runc64(arguments, work);
   }
 
   // The last line of the output: why the run stopped.
