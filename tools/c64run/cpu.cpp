@@ -181,7 +181,7 @@ bool pagediffers(std::uint16_t from, std::uint16_t to) {
 
 // A pointer in page 0 takes its high byte from page 0 too: ($FF) reads
 // $FF and $00.
-std::uint16_t cpu6502::zeropagepointer(std::uint8_t at) const {
+std::uint16_t cpu6502::zeropagepointer(std::uint8_t at) {
   const std::uint8_t high = bus.read(static_cast<std::uint8_t>(at + 1));
   return static_cast<std::uint16_t>(bus.read(at) | high << 8);
 }
@@ -290,6 +290,22 @@ void cpu6502::returnfromsubroutine() {
   pc = static_cast<std::uint16_t>((low | pull() << 8) + 1);
 }
 
+void cpu6502::returnfrominterrupt() {
+  p = static_cast<std::uint8_t>((pull() & ~breakflag) | unusedflag);
+  const std::uint8_t low = pull();
+  pc = static_cast<std::uint16_t>(low | pull() << 8);
+}
+
+void cpu6502::interrupt(std::uint16_t vector) {
+  push(static_cast<std::uint8_t>(pc >> 8));
+  push(static_cast<std::uint8_t>(pc));
+  push(static_cast<std::uint8_t>((p & ~breakflag) | unusedflag));
+  p |= interruptflag;
+  pc = read16(vector);
+  bus.cycles += 7;
+  changedflag = false;
+}
+
 void cpu6502::step() {
   const std::uint16_t start = pc;
   const std::uint8_t code = bus.read(pc++);
@@ -303,16 +319,20 @@ void cpu6502::step() {
   const std::uint16_t address = effectiveaddress(op.addressing, crossed);
   bus.cycles += op.cycles + (op.pagepenalty && crossed);
   jumpedtoitself = false;
+  changedflag = false;
 
   // Shifts and rotates work on A or on memory alike.
   const auto operand = [&] {
     return op.addressing == accumulator ? a : bus.read(address);
   };
-  const auto store = [&](std::uint8_t value) {
+  // Read-modify-write instructions write the unchanged value first, and
+  // the chips see both writes: INC $D019 acknowledges what it read.
+  const auto store = [&](std::uint8_t before, std::uint8_t value) {
     setnz(value);
     if (op.addressing == accumulator) {
       a = value;
     } else {
+      bus.write(address, before);
       bus.write(address, value);
     }
   };
@@ -369,35 +389,39 @@ void cpu6502::step() {
     case ASL: {
       const std::uint8_t value = operand();
       setflag(carryflag, value & 0x80);
-      store(static_cast<std::uint8_t>(value << 1));
+      store(value, static_cast<std::uint8_t>(value << 1));
       break;
     }
     case LSR: {
       const std::uint8_t value = operand();
       setflag(carryflag, value & 1);
-      store(static_cast<std::uint8_t>(value >> 1));
+      store(value, static_cast<std::uint8_t>(value >> 1));
       break;
     }
     case ROL: {
       const std::uint8_t value = operand();
       const int carry = p & carryflag;
       setflag(carryflag, value & 0x80);
-      store(static_cast<std::uint8_t>(value << 1 | carry));
+      store(value, static_cast<std::uint8_t>(value << 1 | carry));
       break;
     }
     case ROR: {
       const std::uint8_t value = operand();
       const int carry = p & carryflag;
       setflag(carryflag, value & 1);
-      store(static_cast<std::uint8_t>(value >> 1 | carry << 7));
+      store(value, static_cast<std::uint8_t>(value >> 1 | carry << 7));
       break;
     }
-    case INC:
-      store(static_cast<std::uint8_t>(bus.read(address) + 1));
+    case INC: {
+      const std::uint8_t value = bus.read(address);
+      store(value, static_cast<std::uint8_t>(value + 1));
       break;
-    case DEC:
-      store(static_cast<std::uint8_t>(bus.read(address) - 1));
+    }
+    case DEC: {
+      const std::uint8_t value = bus.read(address);
+      store(value, static_cast<std::uint8_t>(value - 1));
       break;
+    }
     case INX:
       x = setnz(static_cast<std::uint8_t>(x + 1));
       break;
@@ -438,6 +462,8 @@ void cpu6502::step() {
       a = setnz(pull());
       break;
     case PLP:
+      changedflag = true;
+      flagbefore = p;
       p = static_cast<std::uint8_t>((pull() & ~breakflag) | unusedflag);
       break;
     case BPL:
@@ -478,12 +504,9 @@ void cpu6502::step() {
     case RTS:
       returnfromsubroutine();
       break;
-    case RTI: {
-      p = static_cast<std::uint8_t>((pull() & ~breakflag) | unusedflag);
-      const std::uint8_t low = pull();
-      pc = static_cast<std::uint16_t>(low | pull() << 8);
+    case RTI:
+      returnfrominterrupt();
       break;
-    }
     case BRK: {
       // BRK skips a padding byte, like a two-byte instruction.
       const auto resume = static_cast<std::uint16_t>(pc + 1);
@@ -501,6 +524,8 @@ void cpu6502::step() {
       p &= ~decimalflag;
       break;
     case CLI:
+      changedflag = true;
+      flagbefore = p;
       p &= ~interruptflag;
       break;
     case CLV:
@@ -513,6 +538,8 @@ void cpu6502::step() {
       p |= decimalflag;
       break;
     case SEI:
+      changedflag = true;
+      flagbefore = p;
       p |= interruptflag;
       break;
     case NOP:

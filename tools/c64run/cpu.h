@@ -29,10 +29,24 @@ class cpu6502 {
   // undocumented opcode raises a run error naming it and its address.
   void step();
 
+  // The interrupt sequence: the return address and the status (with B
+  // clear) on the stack, I set, and on through the vector at the address
+  // ($FFFE for IRQ, $FFFA for NMI) as memory is banked: 7 cycles.
+  void interrupt(std::uint16_t vector);
+
+  // Whether a pending IRQ waits: the flag is sampled before the last
+  // instruction's final cycle, so CLI, SEI and PLP change it for IRQs only
+  // one instruction later; RTI changes it at once.
+  bool irqmasked() const {
+    return changedflag ? (flagbefore & interruptflag) : (p & interruptflag);
+  }
+
   void push(std::uint8_t value) { bus.write(0x100 | sp--, value); }
   std::uint8_t pull() { return bus.read(0x100 | ++sp); }
   // What RTS does: the address on the stack, plus one.
   void returnfromsubroutine();
+  // What RTI does: the status, then the address.
+  void returnfrominterrupt();
 
   std::uint16_t pc = 0;
   std::uint8_t a = 0, x = 0, y = 0, sp = 0xFF;
@@ -42,7 +56,7 @@ class cpu6502 {
   bool jumpedtoitself = false;
 
  private:
-  std::uint16_t read16(std::uint16_t address) const {
+  std::uint16_t read16(std::uint16_t address) {
     return static_cast<std::uint16_t>(
         bus.read(address) | bus.read(static_cast<std::uint16_t>(address + 1))
                                 << 8);
@@ -60,7 +74,7 @@ class cpu6502 {
     setflag(negativeflag, value & 0x80);
     return value;
   }
-  std::uint16_t zeropagepointer(std::uint8_t at) const;
+  std::uint16_t zeropagepointer(std::uint8_t at);
   std::uint16_t effectiveaddress(int mode, bool& crossed);
   void branch(bool taken, std::uint16_t start);
   void addwithcarry(std::uint8_t value);
@@ -68,4 +82,6 @@ class cpu6502 {
   void compare(std::uint8_t reg, std::uint8_t value);
 
   memory& bus;
+  bool changedflag = false;  // the last instruction was CLI, SEI or PLP
+  std::uint8_t flagbefore = 0;
 };

@@ -43,9 +43,9 @@ enum : std::uint8_t {
   illegaldevice = 9
 };
 
-void chargedrive(kernal& state, memory& machine, std::uint64_t cycles) {
+void chargedrive(kernal& state, std::uint64_t cycles) {
   state.drivecycles += cycles;
-  machine.cycles += cycles;
+  state.busy += cycles;
 }
 
 void setcarry(cpu6502& processor, bool on) {
@@ -110,7 +110,7 @@ void load(kernal& state, cpu6502& processor, memory& machine) {
     return fail(processor, missingfilename);
   }
   const std::optional<diskbytes> file = loadfile(*state.disk, name);
-  chargedrive(state, machine,
+  chargedrive(state,
               searchcycles + cyclesperbyte * (file ? file->size() : 1));
   if (!file || file->size() < 2) {
     machine.ram[status] = 0x42;
@@ -152,7 +152,7 @@ void open(kernal& state, cpu6502& processor, memory& machine) {
   }
   if (file.device == disk) {
     openchannel(*state.disk, file.secondary, filename(machine));
-    chargedrive(state, machine, searchcycles);
+    chargedrive(state, searchcycles);
   }
   state.files.push_back(file);
   machine.ram[openfiles] = static_cast<std::uint8_t>(state.files.size());
@@ -164,7 +164,7 @@ void close(kernal& state, cpu6502& processor, memory& machine) {
   if (file != state.files.end()) {
     if (file->device == disk) {
       closechannel(*state.disk, file->secondary);
-      chargedrive(state, machine, handshakecycles);
+      chargedrive(state, handshakecycles);
     }
     state.files.erase(file);
   }
@@ -180,14 +180,14 @@ void chkin(kernal& state, cpu6502& processor, memory& machine) {
   machine.ram[inputdevice] = file->device;
   state.inputsecondary = file->secondary;
   if (file->device == disk) {
-    chargedrive(state, machine, handshakecycles);
+    chargedrive(state, handshakecycles);
   }
   setcarry(processor, false);
 }
 
 void clrchn(kernal& state, memory& machine) {
   if (machine.ram[inputdevice] == disk) {
-    chargedrive(state, machine, handshakecycles);
+    chargedrive(state, handshakecycles);
   }
   machine.ram[inputdevice] = keyboard;
   machine.ram[outputdevice] = screen;
@@ -201,7 +201,7 @@ void chrin(kernal& state, cpu6502& processor, memory& machine) {
     return;
   }
   const drivebyte byte = readchannel(*state.disk, state.inputsecondary);
-  chargedrive(state, machine, cyclesperbyte);
+  chargedrive(state, cyclesperbyte);
   if (byte.nodata) {
     machine.ram[status] |= 0x42;
   } else if (byte.last) {
@@ -220,10 +220,23 @@ void plot(cpu6502& processor, memory& machine) {
   }
 }
 
+// RESTOR: the KERNAL's vectors at $0314-$0333 as power-on sets them.
+void restorevectors(memory& machine) {
+  constexpr std::uint16_t defaults[] = {
+      0xEA31, 0xFE66, 0xFE47, 0xF34A, 0xF291, 0xF20E, 0xF250, 0xF333,
+      0xF157, 0xF1CA, 0xF6ED, 0xF13E, 0xF32F, 0xFE66, 0xF4A5, 0xF5ED};
+  std::uint16_t at = 0x0314;
+  for (const std::uint16_t vector : defaults) {
+    machine.ram[at++] = static_cast<std::uint8_t>(vector);
+    machine.ram[at++] = static_cast<std::uint8_t>(vector >> 8);
+  }
+}
+
 }  // namespace
 
 void resetkernal(kernal& state, memory& machine) {
   state.files.clear();
+  restorevectors(machine);
   machine.ram[inputdevice] = keyboard;
   machine.ram[outputdevice] = screen;
   machine.ram[0x0288] = screenstart >> 8;
@@ -240,7 +253,7 @@ std::uint16_t storeprogram(memory& machine, const diskbytes& file,
 
 bool callkernal(kernal& state, cpu6502& processor, memory& machine,
                 std::uint16_t address) {
-  const std::uint64_t drivebefore = state.drivecycles;
+  state.busy = 0;
   switch (address) {
     case 0xFF90:
       machine.ram[messagemode] = processor.a;
@@ -303,10 +316,13 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
     case 0xFFF0:
       plot(processor, machine);
       break;
+    case 0xFF8A:
+      restorevectors(machine);
+      break;
     default:
       return false;
   }
-  if (state.drivecycles == drivebefore) {
+  if (state.busy == 0) {
     machine.cycles += callcycles;
   }
   processor.returnfromsubroutine();

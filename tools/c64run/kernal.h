@@ -25,14 +25,18 @@ struct kernal {
   // Cycles spent waiting for the drive's bytes, kept apart so a run can say
   // how much of its time was loading.
   std::uint64_t drivecycles = 0;
+  // What the last call still has to spend on the serial bus: the machine
+  // spends it before the call returns, taking interrupts between bytes.
+  std::uint64_t busy = 0;
 };
 
 // The KERNAL's state after power-on and autostart: default channels, the
 // RAM vectors, the screen at $0400 with the cursor home.
 void resetkernal(kernal& state, memory& machine);
 
-// Runs the model of the entry point at the address; false when the address
-// is none of those modelled.
+// Runs the model of the entry point at the address and returns from it;
+// false when the address is none of those modelled. Time on the serial bus
+// is left in busy.
 bool callkernal(kernal& state, cpu6502& processor, memory& machine,
                 std::uint16_t address);
 
@@ -41,3 +45,10 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
 // and returns the address after the last byte.
 std::uint16_t storeprogram(memory& machine, const diskbytes& file,
                            std::uint16_t address);
+
+// The interrupt paths of the ROM, modelled as they behave: the IRQ and NMI
+// entries that go on through the RAM vectors at $0314 and $0318, the
+// KERNAL's own handlers and the tails that handlers jump to. False when the
+// address is none of them.
+bool runinterruptpath(cpu6502& processor, memory& machine,
+                      std::uint16_t address);

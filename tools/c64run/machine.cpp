@@ -1,5 +1,7 @@
 #include "machine.h"
 
+#include <algorithm>
+
 #include "runerror.h"
 
 // Where BASIC goes on after a SYS returns, and its warm start: reaching
@@ -7,6 +9,21 @@
 constexpr std::uint16_t basicloop = 0xA7AE;
 constexpr std::uint16_t basicready = 0xA474;
 constexpr std::uint16_t basicwarmstart = 0xE37B;
+// Where a modelled call spends its time on the serial bus (ACPTR's address
+// in the ROM): interrupts taken meanwhile return here.
+constexpr std::uint16_t serialwait = 0xEE13;
+
+// The KERNAL's PAL interrupt: CIA 1's timer A every 16,422 cycles.
+constexpr std::uint16_t paltimer = 0x4025;
+
+// The first BASIC line at $0801 with the end mark after it: what BASIC
+// goes on with after a SYS returns.
+static std::vector<std::uint8_t> firstline(const memory& bus) {
+  std::uint16_t end = 0x0805;
+  while (end < 0x0900 && bus.ram[end] != 0) ++end;
+  return std::vector<std::uint8_t>(bus.ram.begin() + 0x0801,
+                                   bus.ram.begin() + end + 3);
+}
 
 // The SYS address of the first BASIC line at $0801, if it is a SYS.
 static std::optional<std::uint16_t> sysaddress(const memory& bus) {
@@ -48,15 +65,81 @@ void autostart(machine& c64, drive& disk) {
   std::optional<std::uint16_t> start = loadaddress;
   if (loadaddress == 0x0801) {
     start = sysaddress(bus);
+    c64.startline = firstline(bus);
   }
   if (!start) {
     throw runerror("the disk's first program is BASIC without a SYS", 2);
   }
+  // IOINIT's timer, and BASIC running with interrupts on.
+  bus.write(0xDC04, paltimer & 0xFF);
+  bus.write(0xDC05, paltimer >> 8);
+  bus.write(0xDC0D, 0x81);
+  bus.write(0xDC0E, 0x11);
   cpu6502& processor = c64.processor;
+  processor.p &= static_cast<std::uint8_t>(~interruptflag);
   processor.sp = 0xFA;
   processor.push((basicloop - 1) >> 8);
   processor.push((basicloop - 1) & 0xFF);
   processor.pc = *start;
+}
+
+static bool startlinestands(const machine& c64) {
+  return std::equal(c64.startline.begin(), c64.startline.end(),
+                    c64.bus.ram.begin() + 0x0801);
+}
+
+// The serial bus holds interrupts off for a byte at a time, so the time is
+// spent a byte's worth at once; the VIC-II's fetches are part of the
+// drive's figures already.
+static void spendserialtime(machine& c64) {
+  memory& bus = c64.bus;
+  const std::uint64_t slice = std::min(c64.rom.busy, cyclesperbyte);
+  bus.cycles += slice;
+  c64.rom.busy -= slice;
+  bus.chips.service(bus.cycles);
+  if (c64.rom.busy == 0) {
+    c64.processor.returnfromsubroutine();
+  }
+}
+
+// After a modelled call that takes time on the bus, the call is not over
+// until that time is spent: its return address goes back on the stack.
+static void waitforbus(cpu6502& processor) {
+  const auto last = static_cast<std::uint16_t>(processor.pc - 1);
+  processor.push(static_cast<std::uint8_t>(last >> 8));
+  processor.push(static_cast<std::uint8_t>(last));
+  processor.pc = serialwait;
+}
+
+static void runrom(machine& c64) {
+  memory& bus = c64.bus;
+  cpu6502& processor = c64.processor;
+  const std::uint16_t pc = processor.pc;
+  if (!bus.kernalshown()) {
+    throw runerror("ran into ROM at $" + hex4(pc), 1);
+  }
+  if (pc == serialwait && c64.rom.busy != 0) {
+    spendserialtime(c64);
+  } else if (runinterruptpath(processor, bus, pc)) {
+  } else if (callkernal(c64.rom, processor, bus, pc)) {
+    if (c64.rom.busy != 0) waitforbus(processor);
+  } else {
+    throw runerror("ran into ROM at $" + hex4(pc), 1);
+  }
+}
+
+// An interrupt is taken when its line was down before the last
+// instruction's final cycle.
+static void takeinterrupts(machine& c64) {
+  iochips& chips = c64.bus.chips;
+  const std::uint64_t now = c64.bus.cycles;
+  if (chips.nmipending && chips.nmisince + 2 <= now) {
+    chips.takenmi();
+    c64.processor.interrupt(0xFFFA);
+  } else if (chips.irq && chips.irqsince + 2 <= now &&
+             !c64.processor.irqmasked()) {
+    c64.processor.interrupt(0xFFFE);
+  }
 }
 
 stopreason run(machine& c64, const runlimits& limits) {
@@ -69,17 +152,28 @@ stopreason run(machine& c64, const runlimits& limits) {
     }
     if (processor.pc >= 0xA000 && bus.inrom(processor.pc)) {
       const std::uint16_t pc = processor.pc;
+      if (pc == basicloop && !startlinestands(c64)) {
+        throw runerror(
+            "returned to BASIC, but the BASIC line it was started from has "
+            "been overwritten: a C64 would go on with what stands at $0801 "
+            "now (?SYNTAX ERROR, or worse)",
+            1);
+      }
       if (pc == basicloop || pc == basicready || pc == basicwarmstart) {
         return stopreason::returnedtobasic;
       }
-      if (!bus.kernalshown() || !callkernal(c64.rom, processor, bus, pc)) {
-        throw runerror("ran into ROM at $" + hex4(pc), 1);
-      }
+      runrom(c64);
     } else {
       processor.step();
       if (processor.jumpedtoitself) {
         return stopreason::jumpedtoitself;
       }
+    }
+    while (bus.cycles >= bus.chips.nextevent) {
+      bus.cycles += bus.chips.service(bus.cycles);
+    }
+    if (bus.chips.irq || bus.chips.nmipending) {
+      takeinterrupts(c64);
     }
     if (bus.cycles >= limits.cycles) {
       return stopreason::cyclelimit;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cpu.h"
 #include "kernal.h"
@@ -36,16 +37,20 @@ class machine {
   memory bus;
   cpu6502 processor;
   kernal rom;
+  // The BASIC line the program was started from, as it was loaded: a
+  // return to BASIC is a clean end only while it still stands.
+  std::vector<std::uint8_t> startline;
 };
 
 // LOAD"*",8,1 and RUN: loads the disk's first file at its own address and
 // starts it (at the SYS address of a BASIC line at $0801), as if called
-// from BASIC, whose interpreter an RTS from the top level returns to. The
-// cycle count starts at RUN.
+// from BASIC, whose interpreter an RTS from the top level returns to, with
+// the KERNAL's 60 Hz interrupt running. The cycle count starts at RUN.
 void autostart(machine& c64, drive& disk);
 
 // Runs until a stop reason; a run error (an undocumented opcode, code run
-// in ROM that is no modelled entry point, a damaged disk) is raised.
+// in ROM that is no modelled entry point, a return to a BASIC line that is
+// no longer there, a damaged disk) is raised.
 stopreason run(machine& c64, const runlimits& limits);
 
 std::string describe(stopreason reason);

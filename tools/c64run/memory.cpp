@@ -1,11 +1,9 @@
 #include "memory.h"
 
-// A PAL raster line takes 63 cycles, a frame 312 lines.
-constexpr std::uint64_t cyclesperline = 63;
-constexpr std::uint64_t linesperframe = 312;
-
 memory::memory(bool allram) : allram(allram) {
-  if (!allram) {
+  if (allram) {
+    chips.nextevent = never;  // no chips to run
+  } else {
     setport(0x2F, 0x37);  // as the KERNAL leaves it: BASIC, I/O, KERNAL
   }
 }
@@ -39,7 +37,7 @@ static std::uint8_t romvector(std::uint16_t address) {
   }
 }
 
-std::uint8_t memory::readhigh(std::uint16_t address) const {
+std::uint8_t memory::readhigh(std::uint16_t address) {
   if (address < 0xC000) {
     return basicvisible ? romvector(address) : ram[address];
   }
@@ -47,23 +45,10 @@ std::uint8_t memory::readhigh(std::uint16_t address) const {
     return ram[address];
   }
   if (address < 0xE000) {
-    if (iovisible) return readio(address);
+    if (iovisible) return chips.read(address, cycles);
     return charvisible ? 0 : ram[address];
   }
   return kernalvisible ? romvector(address) : ram[address];
-}
-
-// Only the raster counter moves; every other register reads as a constant
-// (no key pressed, no sprite hit, no timer running).
-std::uint8_t memory::readio(std::uint16_t address) const {
-  const std::uint64_t line = cycles / cyclesperline % linesperframe;
-  if ((address & 0xFC3F) == 0xD012) {
-    return static_cast<std::uint8_t>(line);
-  }
-  if ((address & 0xFC3F) == 0xD011) {
-    return static_cast<std::uint8_t>(0x1B | (line & 0x100) >> 1);
-  }
-  return 0xFF;
 }
 
 void memory::writespecial(std::uint16_t address, std::uint8_t value) {
@@ -71,8 +56,9 @@ void memory::writespecial(std::uint16_t address, std::uint8_t value) {
     setport(value, portdata);
   } else if (address == 1) {
     setport(portdirection, value);
+  } else {
+    chips.write(address, value, cycles);
   }
-  // I/O registers take the write and keep nothing.
 }
 
 // Lines set as inputs float high, so a port bit counts as set unless the

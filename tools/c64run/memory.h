@@ -7,17 +7,22 @@
 // read as zeros but for their vectors, and code in them is never run (the
 // machine models the KERNAL entry points instead).
 //
+// The processor's cycle count is the machine's clock: the chips behind the
+// I/O area are read and written at the count the access comes at.
+//
 // An all-RAM memory (for raw conformance programs) has no port, no ROM and
 // no I/O.
 
 #include <array>
 #include <cstdint>
 
+#include "io.h"
+
 class memory {
  public:
   explicit memory(bool allram);
 
-  std::uint8_t read(std::uint16_t address) const {
+  std::uint8_t read(std::uint16_t address) {
     if (address < 0xA000 || allram) {
       return ram[address];
     }
@@ -43,12 +48,11 @@ class memory {
   // write the machine's own bytes this way.
   std::array<std::uint8_t, 0x10000> ram{};
 
-  // The processor's cycle count, which the raster registers follow.
   std::uint64_t cycles = 0;
+  iochips chips;
 
  private:
-  std::uint8_t readhigh(std::uint16_t address) const;
-  std::uint8_t readio(std::uint16_t address) const;
+  std::uint8_t readhigh(std::uint16_t address);
   void writespecial(std::uint16_t address, std::uint8_t value);
   void setport(std::uint8_t direction, std::uint8_t data);
 
