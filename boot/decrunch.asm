@@ -2,7 +2,9 @@
 ; place, from the top down (doc/crunch-format.md has the format).
 ;
 ; Call:     src ($FB/$FC) = the address of the crunched data's last byte,
-;           the data lying where its load address put it.
+;           the data lying where its load address put it; dst ($FD/$FE) =
+;           the program's last address, which the crunched data's first two
+;           bytes hold (the loader meets them first).
 ; Returns:  the program stands at its own addresses; Y = 0, A and X
 ;           changed. Nothing outside the program, the crunched data, the
 ;           stack and the zero page below is written.
@@ -38,12 +40,6 @@ decrunch
         cld             ; a part may have left decimal mode on
         ldy #0          ; Y stays 0 but inside copies
         sty bits        ; no bits: the first one fetches a byte
-        ldx #1          ; the program's last address, high byte first:
--       lda (src),y     ; where writing starts
-        sta dst,x
-        #lower src
-        dex
-        bpl -
 
 ; After a match, at the start, and after the longest literal run: a
 ; literal run or a new match.

@@ -14,7 +14,13 @@ avalue  = $0310
 xbase   = value - 3
 axbase  = avalue - 3
 
-        * = $0400
+; The corpus of the cruncher assembles it higher, where a crunched part
+; may load.
+        .weak
+origin  = $0400
+        .endweak
+
+        * = origin
         jmp main
 success jmp success
 

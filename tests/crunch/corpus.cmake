@@ -35,7 +35,7 @@ add_custom_command(
   VERBATIM)
 add_custom_command(
   OUTPUT ${corpus}/selftest.prg
-  COMMAND ${TASS} -q -Wno-jmp-bug -o ${corpus}/selftest.prg ${CMAKE_CURRENT_SOURCE_DIR}/c64/selftest.asm
+  COMMAND ${TASS} -q -Wno-jmp-bug -D origin=4096 -o ${corpus}/selftest.prg ${CMAKE_CURRENT_SOURCE_DIR}/c64/selftest.asm
   DEPENDS c64/selftest.asm
   VERBATIM)
 list(APPEND corpusfiles ${corpus}/ddrv.prg ${corpus}/doubledabble.prg ${corpus}/selftest.prg)

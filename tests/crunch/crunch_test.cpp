@@ -70,10 +70,11 @@ INSTANTIATE_TEST_SUITE_P(
         edgecase{"bytes_257", programat(0x0801, randombytes(257, 3))},
         edgecase{"one_value_50k", programat(0x0801, programbytes(50000, 0xAA))},
         edgecase{"random_50k", programat(0x0801, randombytes(50000, 4))},
-        edgecase{"ending_at_cfff",
-                 programat(0xD000 - 3000, randombytes(3000, 5))},
-        edgecase{"starting_at_0400",
-                 programat(0x0400, programbytes(2000, 0x20))},
+        edgecase{"ending_at_ffff",
+                 programat(0x10000 - 3000, randombytes(3000, 5))},
+        edgecase{"beneath_io", programat(0xD000, randombytes(4096, 9))},
+        edgecase{"starting_just_above_the_floor",
+                 programat(0x0480, programbytes(2000, 0x20))},
         edgecase{"literal_runs_of_the_longest_length",
                  programat(0x1000,
                            [] {
@@ -93,14 +94,11 @@ TEST(crunch, RefusesProgramsItCannotDecrunchInPlace) {
   };
   for (const refusal& r :
        {refusal{{0x01}, "a program needs a two-byte load address"},
-        refusal{programat(0xC000, programbytes(0x1001, 1)),
-                "the program ends at $D000, past $CFFF: programs that reach "
-                "the I/O area or the "
-                "KERNAL are not crunched"},
-        refusal{programat(0x0336, randombytes(100, 8)),
+        refusal{programat(0xF000, programbytes(0x1001, 1)),
+                "the program runs past $FFFF"},
+        refusal{programat(0x0402, randombytes(100, 8)),
                 "the program starts too low to decrunch in place: its crunched "
-                "data would start "
-                "below $0334"}}) {
+                "data would start below $0400, where the loader lives"}}) {
     try {
       crunchprogram(r.program);
       ADD_FAILURE() << "no error for " << r.message;
@@ -145,7 +143,7 @@ TEST_F(crunchertool, WritesTheCrunchedProgram) {
 TEST_F(crunchertool, FailsWithoutLeavingOutput) {
   writefile(work / "a.prg", programat(0x0801, programbytes(100, 1)));
   writefile(work / "tiny.prg", {0x01});
-  writefile(work / "high.prg", programat(0xC000, programbytes(0x2000, 1)));
+  writefile(work / "high.prg", programat(0xF000, programbytes(0x2000, 1)));
   for (const std::vector<std::string>& arguments :
        std::vector<std::vector<std::string>>{
            {"-o", "t.crunched", "a.prg"},

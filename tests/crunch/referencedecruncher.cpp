@@ -49,11 +49,12 @@ struct decruncher {
 
 decrunched referencedecrunch(memoryimage& memory, std::uint32_t load,
                              std::uint32_t dataend) {
-  decruncher d{memory, load, static_cast<std::int64_t>(dataend) - 1, 0, 0,
-               0,      {}};
-  const std::uint32_t high = d.byte();
-  const std::uint32_t last = high << 8 | d.byte();
-  d.dst = last;
+  // The program's last address lies at the bottom, for the loader; the
+  // stream is read from the top down to it.
+  const std::uint32_t last = memory[load] | memory[(load + 1) & 0xFFFF] << 8;
+  decruncher d{memory, load + 2, static_cast<std::int64_t>(dataend) - 1,
+               last,   0,        0,
+               {}};
   std::uint32_t offset = 0;
   bool aftermatch = true;
   while (d.problem.empty()) {

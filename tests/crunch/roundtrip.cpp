@@ -10,8 +10,9 @@
 
 namespace {
 
-constexpr std::uint16_t decruncheraddress = 0xE000;
-constexpr std::uint16_t driveraddress = 0xF000;
+// Below the lowest load address, where no program reaches.
+constexpr std::uint16_t decruncheraddress = 0x0200;
+constexpr std::uint16_t driveraddress = 0x0300;
 
 // Memory the decruncher may change besides the program and its data.
 bool mayclobber(std::uint32_t address) {
@@ -84,8 +85,8 @@ roundtrip crunchanddecrunch(const programbytes& program,
   std::copy(initial.begin(), initial.end(), c64.bus.ram.begin());
   std::copy(decruncher.begin(), decruncher.end(),
             c64.bus.ram.begin() + decruncheraddress);
-  const std::uint8_t driver[] = {0x20, 0x00, 0xE0,
-                                 0x4C, 0x03, 0xF0};  // JSR $E000, JMP *
+  const std::uint8_t driver[] = {0x20, 0x00, 0x02,
+                                 0x4C, 0x03, 0x03};  // JSR $0200, JMP *
   std::copy(std::begin(driver), std::end(driver),
             c64.bus.ram.begin() + driveraddress);
   memoryimage before;
@@ -94,6 +95,8 @@ roundtrip crunchanddecrunch(const programbytes& program,
   c64.bus.ram[0xFB] =
       static_cast<std::uint8_t>(dataend - 1);  // the last crunched byte
   c64.bus.ram[0xFC] = static_cast<std::uint8_t>((dataend - 1) >> 8);
+  c64.bus.ram[0xFD] = result.crunched[2];  // the program's last address
+  c64.bus.ram[0xFE] = result.crunched[3];
   runlimits limits;
   limits.cycles = 200'000'000;
   if (run(c64, limits) != stopreason::jumpedtoitself ||

@@ -1,3 +1,3 @@
-; The decruncher alone at $E000, to run it in the C64 model.
-        * = $e000
+; The decruncher alone at $0200, to run it in the C64 model.
+        * = $0200
         .include "decrunch.asm"

@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string hexaddress(std::uint32_t address) {
-  std::string text;
-  for (int shift = 12; shift >= 0; shift -= 4) {
-    text += "0123456789ABCDEF"[address >> shift & 15];
-  }
-  return text;
-}
-
 // The stream for program bytes that end at the address, in the order the
 // decruncher reads it, and the largest lead (bytes written less bytes read)
 // the decruncher ever has over its reading, which sets the safety margin.
@@ -31,10 +23,6 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
   const std::vector<token> tokens = parse(reversed);
 
   streamwriter out;
-  // The decruncher starts writing at the program's last byte.
-  const auto last = static_cast<std::uint16_t>(end - 1);
-  out.byte(static_cast<std::uint8_t>(last >> 8));
-  out.byte(static_cast<std::uint8_t>(last));
   std::int64_t written = 0;
   std::int64_t mostahead = 0;
   for (const token& t : tokens) {
@@ -63,6 +51,12 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
   }
   out.bit(true);
   out.gamma(endmark);
+  // The program's last address comes at the bottom, where a loader meets
+  // it first: it knows the whole range before it writes a byte, and hands
+  // it to the decruncher, which starts writing there.
+  const auto last = static_cast<std::uint16_t>(end - 1);
+  out.byte(static_cast<std::uint8_t>(last >> 8));
+  out.byte(static_cast<std::uint8_t>(last));
   return crunchedstream{out.written(), mostahead};
 }
 
@@ -75,10 +69,8 @@ bytes crunchprogram(const bytes& program) {
   const std::uint32_t start = program[0] | program[1] << 8;
   const bytes content(program.begin() + 2, program.end());
   const std::uint32_t end = start + static_cast<std::uint32_t>(content.size());
-  if (end > programtop) {
-    throw cruncherror("the program ends at $" + hexaddress(end - 1) +
-                      ", past $CFFF: programs that reach the I/O area or the "
-                      "KERNAL are not crunched");
+  if (end > 0x10000) {
+    throw cruncherror("the program runs past $FFFF");
   }
   const crunchedstream crunched =
       crunchstream(content, static_cast<std::uint16_t>(end));
@@ -90,7 +82,7 @@ bytes crunchprogram(const bytes& program) {
   if (load < static_cast<std::int64_t>(lowestload)) {
     throw cruncherror(
         "the program starts too low to decrunch in place: its crunched data "
-        "would start below $0334");
+        "would start below $0400, where the loader lives");
   }
   bytes file(crunched.stream.size() + 2);
   file[0] = static_cast<std::uint8_t>(load);

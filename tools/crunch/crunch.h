@@ -10,10 +10,8 @@
 
 #include "format.h"
 
-// The lowest address crunched data may start at: below it lie the KERNAL's
-// vectors, which a load must not touch.
-constexpr std::uint32_t lowestload = 0x0334;
-// Programs must end below the I/O area, which a KERNAL load cannot write.
-constexpr std::uint32_t programtop = 0xD000;
+// The lowest address crunched data may start at: below it lie the
+// KERNAL's variables and the boot program's resident loader.
+constexpr std::uint32_t lowestload = 0x0400;
 
 bytes crunchprogram(const bytes& program);
