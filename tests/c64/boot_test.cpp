@@ -121,7 +121,7 @@ TEST_F(boottest, TheExampleProductionRuns) {
   EXPECT_EQ(
       whole.output.rfind(
           "THE END\n\nCODE, GRAPHICS AND MUSIC BY TARV\nTHANKS FOR WATCHING\n"
-          "stop: returned to BASIC, pc $A7AE",
+          "stop: returned to BASIC, pc $E37B",
           0),
       0u)
       << whole.output;
@@ -133,7 +133,7 @@ TEST_F(boottest, ADataPartShowsItsHeaderAndIsNotCalled) {
             "data.prg\ncode.prg 0801\n");
 
   // At the decruncher's entry the data part has loaded; its header shows.
-  const programrun loaded = boot({"--stop-at", "df00"});
+  const programrun loaded = boot({"--stop-at", "d000"});
   EXPECT_EQ(screenrows(loaded)[0], "HEADER OF DATA..........................");
   EXPECT_EQ(screenrows(loaded)[1], std::string(40, '.'));
 
@@ -158,7 +158,7 @@ TEST_F(boottest, TwentySixPartsLoadOverTheBootProgram) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(screenrows(run)[0], "HEADER OF Z.............................");
   EXPECT_EQ(screenrows(run)[3], "ABCDEFGHIJKLMNOPQRSTUVWXYZ") << run.output;
-  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $A7AE", 0), 0u);
+  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u);
 }
 
 TEST_F(boottest, ALargeRealProgramArrivesIntact) {
@@ -209,7 +209,7 @@ TEST_F(boottest, AMissingPartEndsWithAnErrorInBasic) {
 
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(screenrows(run)[3], "ALOAD ERROR BA") << run.output;
-  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $A7AE", 0), 0u);
+  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u);
 }
 
 TEST_F(boottest, AnEmptyPartListReturnsAtOnce) {
@@ -219,7 +219,7 @@ TEST_F(boottest, AnEmptyPartListReturnsAtOnce) {
 
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(screenrows(run).size(), 1u) << run.output;
-  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $A7AE", 0), 0u);
+  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u);
   EXPECT_NE(stopline(run).find(" 0 of them in drive reads"), std::string::npos);
 }
 
