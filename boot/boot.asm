@@ -51,8 +51,9 @@
 ;
 ; The end
 ;   After the last part, or after LOAD ERROR, the KERNAL's vectors are
-;   restored, the VIC-II's interrupts and the SID's volume turned off, the
-;   BASIC program emptied (NEW), and BASIC's warm start prints READY.
+;   restored, CIA 1's timer interrupts the KERNAL again, the VIC-II's
+;   interrupts and the SID's volume are turned off, the BASIC program is
+;   emptied (NEW), and BASIC's warm start prints READY.
 
 CHROUT  = $ffd2
 CHRIN   = $ffcf
@@ -80,6 +81,7 @@ vartab  = $2d           ; where BASIC's variables start: its program's end
 vicirqon = $d01a
 vicirqs = $d019
 sidvolume = $d418
+cia1irqs = $dc0d
 
 ptr     = $fb           ; where the next part byte goes; the decruncher's src
                         ; (its dst, $FD/$FE, gets the program's last address)
@@ -245,10 +247,13 @@ failed  ldx #0
         lda #13
         jsr CHROUT
 
-; The clean end: the KERNAL's vectors as they were, no raster interrupt,
-; the SID silent, and BASIC starting over with no program.
+; The clean end: the KERNAL's vectors and its timer interrupt as they
+; were, no raster interrupt, the SID silent, and BASIC starting over with
+; no program.
 finish  sei
         jsr RESTOR
+        lda #$81
+        sta cia1irqs
         lda #0
         sta vicirqon
         sta sidvolume

@@ -1,6 +1,6 @@
 ; Credits, a data part: a text the main part prints. It is loaded and
-; decrunched to $4000 but never called.
+; decrunched to $E000, in the RAM beneath the KERNAL, and never called.
 
-        * = $4000
+        * = $e000
 credits .text "CODE, GRAPHICS AND MUSIC BY TARV", 13
         .text "THANKS FOR WATCHING", 13, 0

@@ -31,15 +31,29 @@ static void loadraw(machine& c64, const options& chosen) {
   c64.processor.pc = *chosen.start;
 }
 
-static void writedumps(const machine& c64, const options& chosen) {
+// What the run leaves in files: the dumps and the SID's log. A file that
+// cannot be written fails the run, with its line on standard error.
+static bool writeresults(const machine& c64, const options& chosen) {
+  bool written = true;
+  const auto failed = [&](const std::string& path) {
+    std::cerr << "c64run: cannot write " << path << "\n";
+    written = false;
+  };
   for (const memorydump& dump : chosen.dumps) {
     std::ofstream out(nativepath(dump.path), std::ios::binary);
     out.write(reinterpret_cast<const char*>(c64.bus.ram.data() + dump.from),
               dump.to - dump.from + 1);
-    if (!out) {
-      std::cerr << "c64run: cannot write " << dump.path << "\n";
-    }
+    if (!out) failed(dump.path);
   }
+  if (!chosen.sidlog.empty()) {
+    std::ofstream out(nativepath(chosen.sidlog), std::ios::binary);
+    for (const sidwrite& write : c64.bus.chips.sidwrites) {
+      out << write.cycle << " $" << hex4(0xD400 + write.reg) << " $"
+          << hex2(write.value) << "\n";
+    }
+    if (!out) failed(chosen.sidlog);
+  }
+  return written;
 }
 
 static std::string stopline(const machine& c64, const std::string& why) {
@@ -88,7 +102,9 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {  // run errors and damaged disks
     why = std::string("error: ") + error.what();
   }
-  writedumps(*c64, chosen);
+  if (!writeresults(*c64, chosen)) {
+    status = 2;
+  }
   if (c64->rom.disk != nullptr) {
     std::cout << screentext(c64->bus);
   }

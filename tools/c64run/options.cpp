@@ -4,7 +4,7 @@
 
 const char* const usage =
     "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
-    "IMAGE.d64\n"
+    "[--sid-log FILE] IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "--raw FILE@ADDR --start ADDR";
 
@@ -57,7 +57,7 @@ options parseoptions(const std::vector<std::string>& arguments) {
     const std::string& argument = arguments[i];
     const bool takesvalue = argument == "--cycles" || argument == "--stop-at" ||
                             argument == "--dump" || argument == "--raw" ||
-                            argument == "--start";
+                            argument == "--start" || argument == "--sid-log";
     if (takesvalue && i + 1 == arguments.size()) {
       throw badusage(argument + " needs a value");
     }
@@ -67,6 +67,8 @@ options parseoptions(const std::vector<std::string>& arguments) {
       chosen.limits.stopat = parseaddress(arguments[++i]);
     } else if (argument == "--dump") {
       chosen.dumps.push_back(parsedump(arguments[++i]));
+    } else if (argument == "--sid-log") {
+      chosen.sidlog = arguments[++i];
     } else if (argument == "--start") {
       chosen.start = parseaddress(arguments[++i]);
     } else if (argument == "--raw") {

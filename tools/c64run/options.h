@@ -22,6 +22,7 @@ struct options {
   std::optional<std::uint16_t> start;
   runlimits limits;
   std::vector<memorydump> dumps;
+  std::string sidlog;  // where the SID's writes go, if anywhere
 };
 
 extern const char* const usage;
