@@ -103,7 +103,22 @@ TEST_F(c64runtest, RunsEndAsTheProgramEnds) {
                           0, 0, 0x60}),
        {},
        0,
-       "stop: returned to BASIC, pc $A7AE, "}};
+       "stop: returned to BASIC, pc $A7AE, "},
+      // The same, but LDA #0 / STA $0805 wipes the SYS before the RTS.
+      {"BASIC line overwritten",
+       programat(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x9E, '2', '0', '6', '1', 0,
+                          0, 0, 0xA9, 0x00, 0x8D, 0x05, 0x08, 0x60}),
+       {},
+       1,
+       "stop: error: returned to BASIC, but the BASIC line it was started "
+       "from has been overwritten"},
+      // LDA $A2 / CMP #60 / BNE back / RTS: a second of the jiffy clock,
+      // which only the KERNAL's interrupt moves.
+      {"jiffy clock",
+       programat(0xC000, {0xA5, 0xA2, 0xC9, 0x3C, 0xD0, 0xFA, 0x60}),
+       {"--cycles", "1100000"},
+       0,
+       "stop: returned to BASIC, pc $A7AE, 98"}};
   for (const ending& e : endings) {
     SCOPED_TRACE(e.name);
     writedisk({{"PROGRAM", e.program}});
@@ -168,6 +183,24 @@ TEST_F(c64runtest, DumpsWhatTheMachineHolds) {
       std::string("stop: reached the stop address, pc $0205, 6 cycles\n"));
   EXPECT_EQ(readfile(work / "a.bin"), filebytes({0x42, 0x00}));
   EXPECT_EQ(readfile(work / "b.bin"), filebytes({0xA9, 0x42}));
+}
+
+TEST_F(c64runtest, LogsWhatIsWrittenToTheSid) {
+  // LDA #$0F / STA $D418 / LDA #$21 / STA $D404 / RTS
+  writedisk({{"TUNE", programat(0xC000, {0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0xA9,
+                                         0x21, 0x8D, 0x04, 0xD4, 0x60})}});
+
+  const programrun result = run({"--sid-log", "sid.txt", "test.d64"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(readtext(work / "sid.txt"), "6 $D418 $0F\n12 $D404 $21\n");
+
+  // A file that cannot be written fails the run.
+  for (const char* option : {"--sid-log", "--dump"}) {
+    const programrun failed =
+        run({option, std::string(option) == "--dump" ? "0-1=no/x" : "no/x",
+             "test.d64"});
+    EXPECT_EQ(failed.status, 2) << option;
+  }
 }
 
 TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
