@@ -291,8 +291,13 @@ byte    jsr CHRIN
 +       pla             ; leave byte's caller for the failure
         pla
 unreadable
-        jsr closefile
         lda #3
+        .byte $2c       ; BIT abs: passes over the LDA #2
+overlapping
+        lda #2
+        pha
+        jsr closefile
+        pla
         sec
         rts
 
@@ -396,9 +401,7 @@ shown   iny
         lda caller
         cmp crunchedat + 1
         bcc fits
-        jsr closefile
-        lda #2
-        rts             ; the carry is set
+        jmp overlapping
 failedopen
         jmp unreadable
 fits    jmp data

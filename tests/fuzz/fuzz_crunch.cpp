@@ -6,11 +6,11 @@
 
 // Any program crunches to data that loads below it and decrunches in place,
 // through the reference decruncher, to exactly the program. The first two
-// input bytes give the load address, kept where a program may lie.
+// input bytes give the load address.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   if (size < 2) return 0;
-  const std::uint32_t start = 0x0800 + (data[0] | data[1] << 8) % 0x8000;
+  const std::uint32_t start = 0x0800 + (data[0] | data[1] << 8) % 0xF800;
   const std::size_t length =
       std::min<std::size_t>(size - 2, 0x10000 - start);
   bytes program(length + 2);
@@ -18,10 +18,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   program[1] = static_cast<std::uint8_t>(start >> 8);
   std::copy(data + 2, data + 2 + length, program.begin() + 2);
 
-  const bytes crunched = crunchprogram(program);
+  bytes crunched;
+  try {
+    crunched = crunchprogram(program);
+  } catch (const cruncherror&) {
+    check(start + length > residentpage,
+          "only what would reach the loader's page is refused");
+    return 0;
+  }
   const std::uint32_t load = crunched[0] | crunched[1] << 8;
   check(load < start && load >= lowestload,
         "the load address lies below the program");
+  check(load >= residentpage + 0x100 || start + length <= residentpage,
+        "nothing reaches into the loader's page");
   memoryimage memory{};
   std::copy(crunched.begin() + 2, crunched.end(), memory.begin() + load);
   const decrunched result = referencedecrunch(

@@ -84,6 +84,12 @@ bytes crunchprogram(const bytes& program) {
         "the program starts too low to decrunch in place: its crunched data "
         "would start below $0400, where the loader lives");
   }
+  if (load < static_cast<std::int64_t>(residentpage) + 0x100 &&
+      end > residentpage) {
+    throw cruncherror(
+        "the program or its crunched data would reach into $D000-$D0FF, "
+        "where the loader's decruncher lives");
+  }
   bytes file(crunched.stream.size() + 2);
   file[0] = static_cast<std::uint8_t>(load);
   file[1] = static_cast<std::uint8_t>(load >> 8);

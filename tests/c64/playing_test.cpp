@@ -1,0 +1,154 @@
+// A production that plays while it loads: the example's tune through the
+// loading and decrunching of the parts after it, parts in the RAM beneath
+// I/O and the KERNAL, and running parts that load the next part
+// themselves.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+#include "bootdisk.h"
+
+namespace {
+
+using playing = bootdisk;
+
+struct tuneframes {
+  std::uint64_t played = 0;  // frames in which the SID was written
+  std::uint64_t passed = 0;  // frames from the first write to the last
+};
+
+// From c64run's SID log, one "cycle register value" line per write.
+tuneframes framesof(const std::string& log) {
+  std::istringstream lines(log);
+  std::set<std::uint64_t> frames;
+  std::string reg, value;
+  for (std::uint64_t cycle; lines >> cycle >> reg >> value;) {
+    frames.insert(cycle / (63 * 312));
+  }
+  if (frames.empty()) return {};
+  return {frames.size(), *frames.rbegin() - *frames.begin() + 1};
+}
+
+filebytes tune() { return readfile(built("examples") / "intro.prg"); }
+
+filebytes slice(const filebytes& program, std::size_t from, std::size_t size) {
+  return filebytes(program.begin() + 2 + static_cast<std::ptrdiff_t>(from),
+                   program.begin() + 2 +
+                       static_cast<std::ptrdiff_t>(from + size));
+}
+
+filebytes randomat(std::uint16_t address, std::size_t size, unsigned seed) {
+  filebytes bytes(size);
+  for (std::uint8_t& byte : bytes) {
+    seed = seed * 1103515245 + 12345;
+    byte = static_cast<std::uint8_t>(seed >> 16);
+  }
+  return programat(address, bytes);
+}
+
+TEST_F(playing, TheTunePlaysOnWhile36KbOfPartsLoadAndDecrunch) {
+  // Three data parts of compiled C, 12 KB each, load over each other at
+  // $1000, beside the tune at $0801.
+  const filebytes compiled = readfile(built("corpus") / "combined.prg");
+  const filebytes last = slice(compiled, 24000, 12000);
+  builddisk({{"tune", tune()},
+             {"one", programat(0x1000, slice(compiled, 0, 12000))},
+             {"two", programat(0x1000, slice(compiled, 12000, 12000))},
+             {"three", programat(0x1000, last)},
+             {"end", printer(0xC000, 'E')}},
+            "tune.prg 0801\none.prg\ntwo.prg\nthree.prg\nend.prg c000\n");
+
+  const programrun run =
+      boot({"--sid-log", "sid.txt", "--dump", "1000-3EDF=three.bin"});
+
+  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u)
+      << run.output;
+  EXPECT_EQ(readfile(work / "three.bin"), last);
+  const tuneframes frames = framesof(readtext(work / "sid.txt"));
+  EXPECT_GT(frames.passed, 30u * 50) << "36 KB take half a minute";
+  EXPECT_GE(frames.played * 100, frames.passed * 99)
+      << frames.played << " of " << frames.passed;
+}
+
+TEST_F(playing, PartsBeneathIoAndTheKernalArriveIntact) {
+  // The last one reaches $FFFF: it brings its own vectors and decrunches
+  // with interrupts held off.
+  const filebytes io = randomat(0xD200, 0x0C00, 1);
+  const filebytes kernal = randomat(0xE000, 0x1700, 2);
+  const filebytes top = randomat(0xF800, 0x0800, 3);
+  builddisk({{"tune", tune()},
+             {"io", io},
+             {"kernal", kernal},
+             {"top", top},
+             {"end", printer(0xC000, 'E')}},
+            "tune.prg 0801\nio.prg\nkernal.prg\ntop.prg\nend.prg c000\n");
+
+  const programrun run =
+      boot({"--sid-log", "sid.txt", "--dump", dumpof(io, "io.bin"), "--dump",
+            dumpof(kernal, "kernal.bin"), "--dump", dumpof(top, "top.bin")});
+
+  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u)
+      << run.output;
+  EXPECT_NE(run.output.find("PRODUCTION\nE\n"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(readfile(work / "io.bin"), filebytes(io.begin() + 2, io.end()));
+  EXPECT_EQ(readfile(work / "kernal.bin"),
+            filebytes(kernal.begin() + 2, kernal.end()));
+  EXPECT_EQ(readfile(work / "top.bin"), filebytes(top.begin() + 2, top.end()));
+}
+
+TEST_F(playing, ARunningPartLoadsTheNextOneOrIsToldWhyNot) {
+  // At $C000: JSR loadnext / PHP / STA $C100 / PLA / STA $C101 / RTS.
+  const filebytes caller =
+      programat(0xC000, {0x20, 0x34, 0x03, 0x08, 0x8D, 0x00, 0xC1, 0x68,
+                         0x8D, 0x01, 0xC1, 0x60});
+  struct call {
+    const char* statement;
+    std::vector<std::pair<std::string, filebytes>> next;
+    std::uint8_t a;  // why, when the carry is set
+    bool carry;
+    const char* lastheader;  // a part the boot program loads shows it
+  };
+  const call calls[] = {
+      {"the next part loads, and is started without loading it again",
+       {{"next", printer(0x0801, 'N')}},
+       0,  // not looked at: the carry is clear
+       false,
+       "HEADER OF CALLER........................"},
+      {"a part that would load over the caller is refused, and loaded after",
+       {{"next", printer(0xC000, 'N')}},
+       2,
+       true,
+       "HEADER OF NEXT.........................."},
+      {"with no part left there is nothing to load", {}, 1, true,
+       "HEADER OF CALLER........................"}};
+  for (const call& c : calls) {
+    SCOPED_TRACE(c.statement);
+    std::vector<std::pair<std::string, filebytes>> programs = {
+        {"caller", caller}};
+    std::string list = "caller.prg c000\n";
+    for (const auto& [name, bytes] : c.next) {
+      programs.emplace_back(name, bytes);
+      list += name + ".prg " + (bytes[1] == 0x08 ? "0801" : "c000") + "\n";
+    }
+    builddisk(programs, list);
+
+    const programrun run = boot({"--dump", "c100-c101=answer.bin"});
+
+    EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u)
+        << run.output;
+    const filebytes answer = readfile(work / "answer.bin");
+    ASSERT_EQ(answer.size(), 2u);
+    EXPECT_EQ((answer[1] & 1) != 0, c.carry);
+    if (c.carry) {
+      EXPECT_EQ(answer[0], c.a);
+    }
+    EXPECT_EQ(screenrows(run)[0], c.lastheader);
+    EXPECT_EQ(run.output.find("\nN\n") != std::string::npos, !c.next.empty())
+        << run.output;
+  }
+}
+
+}  // namespace
