@@ -16,7 +16,7 @@
 #include <array>
 #include <cstdint>
 
-#include "io.h"
+#include "iochips.h"
 
 class memory {
  public:

@@ -1,4 +1,4 @@
-#include "io.h"
+#include "iochips.h"
 
 #include <algorithm>
 
