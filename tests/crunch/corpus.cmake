@@ -1,7 +1,10 @@
 # The corpus of real C64 programs the cruncher is tested and measured on,
 # built from what Debian ships: cc65's sample programs compiled for the C64
 # (plain and optimised for size), acme's examples, this project's 6502
-# test program, and one 50 KB program made of several of them.
+# test program, and one 50 KB program made of several of them; and the
+# data demo parts load, computed by our own sources in crunch/demo: a
+# multicolour bitmap, a charset with its screen, a music routine with its
+# tables, sprite frames and an effect's tables.
 find_program(CL65 cl65 REQUIRED)
 find_program(ACME acme REQUIRED)
 set(corpus ${CMAKE_BINARY_DIR}/corpus)
@@ -51,4 +54,12 @@ add_custom_command(
   DEPENDS ${parts}
   VERBATIM)
 list(APPEND corpusfiles ${corpus}/combined.prg)
+foreach(data bitmap charset music sprites tables)
+  add_custom_command(
+    OUTPUT ${corpus}/${data}.prg
+    COMMAND ${TASS} -q -o ${corpus}/${data}.prg ${CMAKE_CURRENT_SOURCE_DIR}/crunch/demo/${data}.asm
+    DEPENDS crunch/demo/${data}.asm
+    VERBATIM)
+  list(APPEND corpusfiles ${corpus}/${data}.prg)
+endforeach()
 add_custom_target(corpus DEPENDS ${corpusfiles})
