@@ -8,11 +8,11 @@
 ;
 ; Memory map
 ;   $0110-$01BF  resident: the interrupt routing, the entry point's
-;                work, decrunching, the failure path and the clean end
+;                work, decrunching and the clean end
 ;                (the stack keeps $01C0-$01FF, more than the KERNAL and an
 ;                interrupt on top ever take)
-;   $0200-$0258  resident: the loader's second half (BASIC's input
-;                buffer, which nothing uses while parts run)
+;   $0200-$0258  resident: the loader's second half and the failure path
+;                (BASIC's input buffer, which nothing uses while parts run)
 ;   $02A7-$02FF  resident: variables and the copy of the part table (RAM
 ;                that neither BASIC nor the KERNAL uses)
 ;   $0334-$03FF  resident: the entry point for running parts and the
@@ -20,7 +20,7 @@
 ;   $D000-$D0FF  resident: the decruncher, in the RAM beneath the I/O area
 ;   $0400-$FFFF  everything else belongs to the parts; the screen's top
 ;                three rows ($0400-$0477) show each header while it loads
-;   $0801-$0A83  this program, needed only until the loader runs
+;   $0801-$0DA3  this program, needed only until the loader runs
 ;   $FB-$FE, $57-$5C  zero page the loader and the decruncher use
 ;
 ; Calling convention for parts
@@ -50,10 +50,11 @@
 ;          Changes A, X, Y, $FB-$FE and $57-$5C.
 ;
 ; The end
-;   After the last part, or after LOAD ERROR, the KERNAL's vectors are
-;   restored, CIA 1's timer interrupts the KERNAL again, the VIC-II's
-;   interrupts and the SID's volume are turned off, the BASIC program is
-;   emptied (NEW), and BASIC's warm start prints READY.
+;   After the last part, or after LOAD ERROR, the KERNAL's vectors and I/O
+;   are set up as at power-on (RESTOR, IOINIT), the VIC-II's interrupts
+;   turned off and its text screen at $0400 shown as it stands, the BASIC
+;   program emptied (NEW) with BASIC's pointers set for it, and BASIC's warm
+;   start prints READY.
 
 CHROUT  = $ffd2
 CHRIN   = $ffcf
@@ -64,6 +65,7 @@ CLOSE   = $ffc3
 CHKIN   = $ffc6
 CLRCHN  = $ffcc
 RESTOR  = $ff8a
+IOINIT  = $ff84
 romirq  = $ff48         ; the ROM's IRQ entry: saves A, X, Y, then ($0314)
 romnmi  = $fe43         ; the ROM's NMI entry: SEI, then ($0318)
 warmstart = $a002       ; BASIC's warm start vector: READY.
@@ -77,11 +79,10 @@ textcolour = $0286
 screen  = $0400
 colours = $d800
 basicstart = $0801
-vartab  = $2d           ; where BASIC's variables start: its program's end
+basictop = $a000        ; BASIC's memory ends below its ROM
+txttab  = $2b           ; BASIC's memory pointers, from its program's start
 vicirqon = $d01a
 vicirqs = $d019
-sidvolume = $d418
-cia1irqs = $dc0d
 
 ptr     = $fb           ; where the next part byte goes; the decruncher's src
                         ; (its dst, $FD/$FE, gets the program's last address)
@@ -186,11 +187,6 @@ nmi     pha
         sta port
         jmp romnmi
 
-banked  pla
-        sta port
-        pla
-        rti
-
 ; The entry point for running parts, behind loadnext.
 preload lda #1
         ldx ahead
@@ -237,33 +233,32 @@ decrunchpart
         clc
         rts
 
-; Prints "LOAD ERROR AA" and ends.
-failed  ldx #0
--       lda errortext,x
-        jsr CHROUT
-        inx
-        cpx #size(errortext) + size(name)
-        bne -
-        lda #13
-        jsr CHROUT
-
-; The clean end: the KERNAL's vectors and its timer interrupt as they
-; were, no raster interrupt, the SID silent, and BASIC starting over with
-; no program.
+; The clean end: the KERNAL's vectors and its I/O as power-on sets them
+; (its timer interrupt, CIA 2's VIC bank, the SID silent), no raster
+; interrupt, the text screen at $0400 shown, BASIC's pointers for an empty
+; program (parts may have used its zero page), and BASIC's warm start.
 finish  sei
         jsr RESTOR
-        lda #$81
-        sta cia1irqs
+        jsr IOINIT
         lda #0
         sta vicirqon
-        sta sidvolume
         sta basicstart
         sta basicstart + 1
-        lda #<basicstart + 2
-        sta vartab
-        lda #>basicstart + 2
-        sta vartab + 1
+        lda #$1b
+        sta $d011
+        lda #$c8
+        sta $d016
+        lda #$15
+        sta $d018
+        ldx #size(basicpointers) - 1
+-       lda basicpointers,x
+        sta txttab,x
+        dex
+        bpl -
         jmp (warmstart)
+
+; TXTTAB, VARTAB, ARYTAB, STREND, FRETOP, FRESPC, MEMSIZ
+basicpointers .word basicstart, basicstart + 2, basicstart + 2, basicstart + 2, basictop, basictop, basictop
         .here
 lowend
         .cerror routing + lowend - lowimage > $01c0, format("the routing takes %d bytes, into the stack", lowend - lowimage)
@@ -449,6 +444,23 @@ data    lda crunchedat  ; the carry is clear
         jsr closefile
 
         jmp decrunchpart
+
+; Where the routing's interrupts return, to bank the RAM back in.
+banked  pla
+        sta port
+        pla
+        rti
+
+; Prints "LOAD ERROR AA" and ends.
+failed  ldx #0
+-       lda errortext,x
+        jsr CHROUT
+        inx
+        cpx #size(errortext) + size(name)
+        bne -
+        lda #13
+        jsr CHROUT
+        jmp finish
         .here
 secondend
         .cerror secondend - secondimage > $59, "the loader runs past BASIC's input buffer"

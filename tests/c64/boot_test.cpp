@@ -14,13 +14,16 @@ namespace {
 using boottest = bootdisk;
 
 // What BASIC's warm start finds after the boot program's end: an empty
-// program (NEW) and the KERNAL's interrupt vector.
+// program (NEW), BASIC's pointers for it and the KERNAL's interrupt
+// vector.
 const std::vector<std::string> cleanenddumps = {
-    "--dump", "0801-0802=program.bin", "--dump", "002D-002E=vartab.bin",
+    "--dump", "0801-0802=program.bin", "--dump", "002B-0038=pointers.bin",
     "--dump", "0314-0315=irq.bin"};
 void expectcleanend(const fs::path& work) {
   EXPECT_EQ(readfile(work / "program.bin"), filebytes({0x00, 0x00}));
-  EXPECT_EQ(readfile(work / "vartab.bin"), filebytes({0x03, 0x08}));
+  EXPECT_EQ(readfile(work / "pointers.bin"),
+            filebytes({0x01, 0x08, 0x03, 0x08, 0x03, 0x08, 0x03, 0x08, 0x00,
+                       0xA0, 0x00, 0xA0, 0x00, 0xA0}));
   EXPECT_EQ(readfile(work / "irq.bin"), filebytes({0x31, 0xEA}));
 }
 

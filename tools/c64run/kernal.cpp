@@ -23,6 +23,9 @@ constexpr std::uint16_t nameaddress = 0xBB;
 
 constexpr std::uint8_t keyboard = 0, screen = 3, disk = 8;
 
+// The PAL KERNAL's timer: an interrupt every 16,422 cycles, about 60 Hz.
+constexpr std::uint16_t paltimer = 0x4025;
+
 // What the routines cost: the models run in no time, so each is charged a
 // nominal figure. Talking to the drive is charged as drive time: besides
 // each byte, a handshake on the serial bus (TALK, LISTEN and their ends) for
@@ -232,7 +235,26 @@ void restorevectors(memory& machine) {
   }
 }
 
+// IOINIT: the CIAs, the SID's volume and the processor port as power-on
+// sets them, and the KERNAL's timer interrupt.
+void initio(memory& machine) {
+  const std::pair<std::uint16_t, std::uint8_t> writes[] = {
+      {0xDC0D, 0x7F}, {0xDD0D, 0x7F}, {0xDC00, 0x7F}, {0xDC0E, 0x08},
+      {0xDD0E, 0x08}, {0xDC0F, 0x08}, {0xDD0F, 0x08}, {0xDC03, 0x00},
+      {0xDD03, 0x00}, {0xD418, 0x00}, {0xDC02, 0xFF}, {0xDD00, 0x07},
+      {0xDD02, 0x3F}, {0x0001, 0xE7}, {0x0000, 0x2F}};
+  for (const auto& [address, value] : writes) machine.write(address, value);
+  startkernaltimer(machine);
+}
+
 }  // namespace
+
+void startkernaltimer(memory& machine) {
+  machine.write(0xDC04, paltimer & 0xFF);
+  machine.write(0xDC05, paltimer >> 8);
+  machine.write(0xDC0D, 0x81);
+  machine.write(0xDC0E, 0x11);
+}
 
 void resetkernal(kernal& state, memory& machine) {
   state.files.clear();
@@ -318,6 +340,9 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
       break;
     case 0xFF8A:
       restorevectors(machine);
+      break;
+    case 0xFF84:
+      initio(machine);
       break;
     default:
       return false;

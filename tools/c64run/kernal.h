@@ -40,6 +40,10 @@ void resetkernal(kernal& state, memory& machine);
 bool callkernal(kernal& state, cpu6502& processor, memory& machine,
                 std::uint16_t address);
 
+// CIA 1's timer A interrupting every 16,422 cycles, as the PAL KERNAL
+// sets it at power-on.
+void startkernaltimer(memory& machine);
+
 // Puts a file's program bytes (after its two-byte load address) into memory
 // from the address on, as LOAD writes them (I/O takes what falls on it),
 // and returns the address after the last byte.

@@ -13,9 +13,6 @@ constexpr std::uint16_t basicwarmstart = 0xE37B;
 // in the ROM): interrupts taken meanwhile return here.
 constexpr std::uint16_t serialwait = 0xEE13;
 
-// The KERNAL's PAL interrupt: CIA 1's timer A every 16,422 cycles.
-constexpr std::uint16_t paltimer = 0x4025;
-
 // The first BASIC line at $0801 with the end mark after it: what BASIC
 // goes on with after a SYS returns.
 static std::vector<std::uint8_t> firstline(const memory& bus) {
@@ -71,10 +68,7 @@ void autostart(machine& c64, drive& disk) {
     throw runerror("the disk's first program is BASIC without a SYS", 2);
   }
   // IOINIT's timer, and BASIC running with interrupts on.
-  bus.write(0xDC04, paltimer & 0xFF);
-  bus.write(0xDC05, paltimer >> 8);
-  bus.write(0xDC0D, 0x81);
-  bus.write(0xDC0E, 0x11);
+  startkernaltimer(bus);
   cpu6502& processor = c64.processor;
   processor.p &= static_cast<std::uint8_t>(~interruptflag);
   processor.sp = 0xFA;
