@@ -7,12 +7,13 @@
 ; letters and the end mark.
 ;
 ; Memory map
-;   $0110-$01BF  resident: the interrupt routing, the entry point's
-;                work, decrunching and the clean end
-;                (the stack keeps $01C0-$01FF, more than the KERNAL and an
+;   $0100-$01BF  resident: the interrupt routing, the entry point's
+;                work, decrunching, the failure path and the clean end (the
+;                stack keeps $01C0-$01FF, more than the KERNAL and an
 ;                interrupt on top ever take)
-;   $0200-$0258  resident: the loader's second half and the failure path
-;                (BASIC's input buffer, which nothing uses while parts run)
+;   $0200-$0258  resident: the loader's second half and the exchange of
+;                the RAM vectors (BASIC's input buffer, which nothing uses
+;                while parts run)
 ;   $02A7-$02FF  resident: variables and the copy of the part table (RAM
 ;                that neither BASIC nor the KERNAL uses)
 ;   $0334-$03FF  resident: the entry point for running parts and the
@@ -20,7 +21,7 @@
 ;   $D000-$D0FF  resident: the decruncher, in the RAM beneath the I/O area
 ;   $0400-$FFFF  everything else belongs to the parts; the screen's top
 ;                three rows ($0400-$0477) show each header while it loads
-;   $0801-$0DA3  this program, needed only until the loader runs
+;   $0801-$0DB1  this program, needed only until the loader runs
 ;   $FB-$FE, $57-$5C  zero page the loader and the decruncher use
 ;
 ; Calling convention for parts
@@ -29,9 +30,13 @@
 ;   variables as the KERNAL left them; it returns with RTS in that same
 ;   state. It may use all memory from $0400 to $FFFF but $D000-$D0FF, the
 ;   zero page but the KERNAL's $90-$FA, and the stack below what it was
-;   given. An interrupt it installs through $0314 (or $0318) keeps running
-;   while the parts after it load and decrunch: while the KERNAL is banked
-;   out the routing below takes the hardware vectors to the same handler.
+;   given; it leaves $0100-$03FF alone (so it reads no lines through CHRIN
+;   and calls no BASIC number output). An interrupt it installs through
+;   $0314 (or $0318) keeps running while the parts after it load and
+;   decrunch: while the KERNAL is banked out the routing below takes the
+;   hardware vectors to the same handler. An NMI in the moment the loader
+;   exchanges the RAM vectors finds the RAM's own: a part that plays on
+;   NMIs keeps a vector of its own at $FFFA-$FFFB too.
 ;   A data part, built without an address, is loaded and decrunched but
 ;   not called: it stays in memory for the parts after it.
 ;
@@ -155,7 +160,7 @@ clearscreen .byte $93, $11, $11, $11
 table   .fill tablesize, $80
 
 lowimage
-        .logical $0110
+        .logical $0100
 routing
 
 ; An interrupt while the decruncher has the KERNAL banked out comes here
@@ -207,9 +212,9 @@ refuse  sec
 +       rts
 
 ; Decrunches with all RAM banked in. The RAM vectors at $FFFA-$FFFF take
-; interrupts to the routing meanwhile, and get their bytes back after; a
-; part that reaches the last page brings its own, so it decrunches with
-; interrupts held off.
+; interrupts to the routing meanwhile (from before the data loads), and get
+; their bytes back after; a part that reaches the last page brings its own,
+; so it decrunches with interrupts held off.
 decrunchpart
         php
         sei
@@ -218,20 +223,31 @@ decrunchpart
         ldx endpage
         inx
         beq +
-        jsr swapvectors
-        plp             ; the caller's interrupt flag while decrunching
-        php
+        plp             ; the caller's interrupt flag while decrunching:
+        php             ; the routing's vectors are in place
 +       jsr decrunch
-        sei
-        ldx endpage
-        inx
-        beq +
-        jsr swapvectors
-+       lda #kernalio
+        lda #kernalio
         sta port
+        jsr exchange    ; the part's bytes back at $FFFA-$FFFF
         plp
         clc
         rts
+
+; Where the routing's interrupts return, to bank the RAM back in.
+banked  pla
+        sta port
+        pla
+        rti
+
+; Prints "LOAD ERROR AA" and ends.
+failed  ldx #0
+-       lda errortext,x
+        jsr CHROUT
+        inx
+        cpx #size(errortext) + size(name)
+        bne -
+        lda #13
+        jsr CHROUT
 
 ; The clean end: the KERNAL's vectors and its I/O as power-on sets them
 ; (its timer interrupt, CIA 2's VIC bank, the SID silent), no raster
@@ -301,6 +317,8 @@ closefile
         lda #file
         jmp CLOSE
 
+call    jmp (start)
+
 vectors .word nmi, 0, irq ; exchanged with $FFFA-$FFFF while decrunching
 parts   .fill tablesize, $80
         .here
@@ -330,8 +348,6 @@ loader  ldx nextpart
         beq loader
 code    jsr call
         jmp loader
-
-call    jmp (start)
 
 ; Loads the part nextpart names and decrunches it. Carry set on failure,
 ; with A as loadnext returns it.
@@ -399,7 +415,8 @@ shown   iny
         jmp overlapping
 failedopen
         jmp unreadable
-fits    jmp data
+fits    jsr exchange    ; from here on all RAM may be banked in
+        jmp data
         .here
 loaderend
         .cerror loadnext + loaderend - loaderimage > $0400, format("the loader takes %d bytes, past $03FF", loaderend - loaderimage)
@@ -434,9 +451,9 @@ data    lda crunchedat  ; the carry is clear
         beq -
         cmp #$40        ; the end of the file, with its last byte
         beq +
+        jsr exchange
         jmp unreadable
-+
-        tya             ; the decruncher wants the last byte's address
++       tya             ; the decruncher wants the last byte's address
         bne +
         dec ptr + 1
 +       dey
@@ -445,22 +462,22 @@ data    lda crunchedat  ; the carry is clear
 
         jmp decrunchpart
 
-; Where the routing's interrupts return, to bank the RAM back in.
-banked  pla
-        sta port
-        pla
-        rti
-
-; Prints "LOAD ERROR AA" and ends.
-failed  ldx #0
--       lda errortext,x
-        jsr CHROUT
+; Exchanges the RAM vectors at $FFFA-$FFFF with the routing's, banking the
+; KERNAL out for the moment it takes; not for a part that reaches the last
+; page, which brings its own.
+exchange
+        php
+        sei
+        ldx endpage
         inx
-        cpx #size(errortext) + size(name)
-        bne -
-        lda #13
-        jsr CHROUT
-        jmp finish
+        beq +
+        lda #allram
+        sta port
+        jsr swapvectors
+        lda #kernalio
+        sta port
++       plp
+        rts
         .here
 secondend
         .cerror secondend - secondimage > $59, "the loader runs past BASIC's input buffer"
