@@ -181,12 +181,14 @@ bool pagediffers(std::uint16_t from, std::uint16_t to) {
 
 // A pointer in page 0 takes its high byte from page 0 too: ($FF) reads
 // $FF and $00.
-std::uint16_t cpu6502::zeropagepointer(std::uint8_t at) {
+template <class bustype>
+std::uint16_t core6502<bustype>::zeropagepointer(std::uint8_t at) {
   const std::uint8_t high = bus.read(static_cast<std::uint8_t>(at + 1));
   return static_cast<std::uint16_t>(bus.read(at) | high << 8);
 }
 
-std::uint16_t cpu6502::effectiveaddress(int addressing, bool& crossed) {
+template <class bustype>
+std::uint16_t core6502<bustype>::effectiveaddress(int addressing, bool& crossed) {
   switch (addressing) {
     case immediate:
       return pc++;
@@ -228,7 +230,8 @@ std::uint16_t cpu6502::effectiveaddress(int addressing, bool& crossed) {
   }
 }
 
-void cpu6502::branch(bool taken, std::uint16_t start) {
+template <class bustype>
+void core6502<bustype>::branch(bool taken, std::uint16_t start) {
   const auto offset = static_cast<std::int8_t>(bus.read(pc++));
   if (!taken) {
     return;
@@ -241,7 +244,8 @@ void cpu6502::branch(bool taken, std::uint16_t start) {
 
 // In decimal mode the NMOS chip takes Z from the binary sum and N and V
 // from the sum after only the low digit is adjusted.
-void cpu6502::addwithcarry(std::uint8_t value) {
+template <class bustype>
+void core6502<bustype>::addwithcarry(std::uint8_t value) {
   const int carry = p & carryflag;
   const int binary = a + value + carry;
   if (!(p & decimalflag)) {
@@ -263,7 +267,8 @@ void cpu6502::addwithcarry(std::uint8_t value) {
 
 // The NMOS chip sets every flag of a decimal subtraction from the binary
 // result; only A is adjusted.
-void cpu6502::subtractwithborrow(std::uint8_t value) {
+template <class bustype>
+void core6502<bustype>::subtractwithborrow(std::uint8_t value) {
   const int borrow = ~p & carryflag;
   const int binary = a - value - borrow;
   setflag(overflowflag, (a ^ value) & (a ^ binary) & 0x80);
@@ -280,23 +285,27 @@ void cpu6502::subtractwithborrow(std::uint8_t value) {
   a = result;
 }
 
-void cpu6502::compare(std::uint8_t reg, std::uint8_t value) {
+template <class bustype>
+void core6502<bustype>::compare(std::uint8_t reg, std::uint8_t value) {
   setflag(carryflag, reg >= value);
   setnz(static_cast<std::uint8_t>(reg - value));
 }
 
-void cpu6502::returnfromsubroutine() {
+template <class bustype>
+void core6502<bustype>::returnfromsubroutine() {
   const std::uint8_t low = pull();
   pc = static_cast<std::uint16_t>((low | pull() << 8) + 1);
 }
 
-void cpu6502::returnfrominterrupt() {
+template <class bustype>
+void core6502<bustype>::returnfrominterrupt() {
   p = static_cast<std::uint8_t>((pull() & ~breakflag) | unusedflag);
   const std::uint8_t low = pull();
   pc = static_cast<std::uint16_t>(low | pull() << 8);
 }
 
-void cpu6502::interrupt(std::uint16_t vector) {
+template <class bustype>
+void core6502<bustype>::interrupt(std::uint16_t vector) {
   push(static_cast<std::uint8_t>(pc >> 8));
   push(static_cast<std::uint8_t>(pc));
   push(static_cast<std::uint8_t>((p & ~breakflag) | unusedflag));
@@ -306,7 +315,8 @@ void cpu6502::interrupt(std::uint16_t vector) {
   changedflag = false;
 }
 
-void cpu6502::step() {
+template <class bustype>
+void core6502<bustype>::step() {
   const std::uint16_t start = pc;
   const std::uint8_t code = bus.read(pc++);
   const opcode& op = opcodes[code];
@@ -548,3 +558,6 @@ void cpu6502::step() {
       break;
   }
 }
+
+template class core6502<memory>;
+template class core6502<drivememory>;

@@ -1,12 +1,14 @@
 #pragma once
 
-// An NMOS 6502 (the C64's 6510 without its port, which lives in memory):
-// the 151 documented opcodes with their cycle counts, page-crossing and
-// branch penalties, decimal mode and the chip's addressing quirks. It knows
-// nothing of the machine around it but the memory it reads and writes.
+// An NMOS 6502: the 151 documented opcodes with their cycle counts,
+// page-crossing and branch penalties, decimal mode and the chip's
+// addressing quirks. It knows nothing of the machine around it but the bus
+// it reads and writes and whose cycle count it advances: the C64's memory
+// (its 6510's port lives there) or the 1541's.
 
 #include <cstdint>
 
+#include "drivememory.h"
 #include "memory.h"
 
 // Status register bits.
@@ -21,9 +23,10 @@ enum : std::uint8_t {
   negativeflag = 0x80,
 };
 
-class cpu6502 {
+template <class bustype>
+class core6502 {
  public:
-  explicit cpu6502(memory& bus) : bus(bus) {}
+  explicit core6502(bustype& bus) : bus(bus) {}
 
   // Runs one instruction and adds its cycles to the memory's count. An
   // undocumented opcode raises a run error naming it and its address.
@@ -81,7 +84,10 @@ class cpu6502 {
   void subtractwithborrow(std::uint8_t value);
   void compare(std::uint8_t reg, std::uint8_t value);
 
-  memory& bus;
+  bustype& bus;
   bool changedflag = false;  // the last instruction was CLI, SEI or PLP
   std::uint8_t flagbefore = 0;
 };
+
+using cpu6502 = core6502<memory>;
+using drivecpu = core6502<drivememory>;

@@ -1,0 +1,163 @@
+// The 1541's parts, each case a statement of the 6522 data sheet or of the
+// drive's address decoding.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "cpu.h"
+#include "drivememory.h"
+#include "via.h"
+
+namespace {
+
+// The cycles at which the flag comes up in the interrupt flag register,
+// cleared as it comes.
+std::vector<std::uint64_t> flagged(via& chip, std::uint8_t flag,
+                                   std::uint64_t until) {
+  std::vector<std::uint64_t> times;
+  while (chip.nextevent() < until) {
+    const std::uint64_t at = chip.nextevent();
+    chip.service();
+    if (chip.read(0xD, at) & flag) times.push_back(at);
+    chip.write(0xD, flag, at);
+  }
+  return times;
+}
+
+TEST(via, TimersRunOutOnTheirPeriodInEachMode) {
+  struct mode {
+    const char* statement;
+    std::vector<std::pair<unsigned, std::uint8_t>> writes;  // at cycle 0
+    std::uint8_t flag;
+    std::vector<std::uint64_t> timeouts;
+  };
+  const mode modes[] = {
+      {"timer 1 one-shot: N + 1 cycles, once",
+       {{0x4, 99}, {0x5, 0}},
+       0x40,
+       {100}},
+      {"timer 1 free-running: then every N + 2",
+       {{0xB, 0x40}, {0x4, 99}, {0x5, 0}},
+       0x40,
+       {100, 201, 302}},
+      {"timer 2: one-shot only", {{0x8, 49}, {0x9, 0}}, 0x20, {50}},
+      {"nothing runs before the high byte is written",
+       {{0x4, 99}, {0x8, 49}},
+       0x60,
+       {}}};
+  for (const mode& m : modes) {
+    via chip;
+    for (const auto& [reg, value] : m.writes) chip.write(reg, value, 0);
+    EXPECT_EQ(flagged(chip, m.flag, 350), m.timeouts) << m.statement;
+  }
+}
+
+TEST(via, CountersCountDownAndOnPastZero) {
+  via chip;
+  chip.write(0x4, 99, 0);
+  chip.write(0x5, 0, 0);
+  EXPECT_EQ(chip.read(0x4, 10), 89);
+  EXPECT_EQ(chip.read(0x5, 10), 0);
+  EXPECT_EQ(chip.read(0x4, 100) | chip.read(0x5, 100) << 8, 0xFFFF);
+  EXPECT_EQ(chip.read(0x4, 101), 0xFE) << "a one-shot counts on";
+  // Free-running, it reloads from the latch as the latch is now.
+  chip.write(0xB, 0x40, 200);
+  chip.write(0x5, 0, 200);
+  chip.write(0x6, 9, 250);  // the latch alone: the counter runs on
+  EXPECT_EQ(chip.read(0x4, 260), 39);
+  EXPECT_EQ(flagged(chip, 0x40, 330), (std::vector<std::uint64_t>{300, 311, 322}));
+}
+
+TEST(via, FlagsInterruptOnlyWhenEnabledAndClearAsTheDataSheetSays) {
+  via chip;
+  chip.write(0x4, 9, 0);
+  chip.write(0x5, 0, 0);
+  chip.service();
+  EXPECT_EQ(chip.read(0xD, 11), 0x40) << "flagged, not enabled";
+  EXPECT_FALSE(chip.interrupt());
+  chip.write(0xE, 0xC0, 11);  // bit 7 set: set the bits given
+  EXPECT_TRUE(chip.interrupt());
+  EXPECT_EQ(chip.read(0xD, 11), 0xC0);
+  EXPECT_EQ(chip.read(0xE, 11), 0xC0);
+  chip.read(0x4, 12);  // reading timer 1's low byte clears its flag
+  EXPECT_FALSE(chip.interrupt());
+  chip.write(0x5, 0, 20);
+  chip.service();
+  EXPECT_TRUE(chip.interrupt());
+  chip.write(0xD, 0x40, 40);  // 1s clear
+  EXPECT_FALSE(chip.interrupt());
+  chip.write(0xE, 0x40, 40);  // bit 7 clear: clear the bits given
+  EXPECT_EQ(chip.read(0xE, 40), 0x80);
+}
+
+TEST(via, Ca1AndCb1FlagTheEdgeThePeripheralControlChooses) {
+  struct edge {
+    const char* statement;
+    std::uint8_t control;
+    bool ca1from, ca1to;
+    bool flagged;
+  };
+  const edge edges[] = {{"a falling edge by default", 0x00, true, false, true},
+                        {"not a rising one", 0x00, false, true, false},
+                        {"a rising edge with bit 0 set", 0x01, false, true, true},
+                        {"no edge, no flag", 0x01, true, true, false}};
+  for (const edge& e : edges) {
+    via chip;
+    chip.write(0xC, e.control, 0);
+    chip.ca1(e.ca1from);
+    chip.read(0x1, 0);  // reading port A clears the flag the first level set
+    chip.ca1(e.ca1to);
+    EXPECT_EQ((chip.read(0xD, 0) & 0x02) != 0, e.flagged) << e.statement;
+  }
+  via chip;
+  chip.cb1(false);
+  EXPECT_EQ(chip.read(0xD, 0) & 0x10, 0x10);
+  chip.read(0x0, 0);  // reading port B clears it
+  EXPECT_EQ(chip.read(0xD, 0) & 0x10, 0);
+}
+
+TEST(via, PortsDriveTheirOutputsAndReadTheirInputs) {
+  via chip;
+  chip.inputsb = 0x5A;
+  chip.write(0x2, 0x0F, 0);  // the low half out
+  chip.write(0x0, 0xFF, 0);
+  EXPECT_EQ(chip.read(0x0, 0), 0x5F);
+  EXPECT_EQ(chip.portb(), 0x5F);
+  chip.inputsa = 0xC3;
+  EXPECT_EQ(chip.read(0x1, 0), 0xC3) << "all inputs after reset";
+}
+
+TEST(drivememory, TheAddressDecodingMirrorsRamAndTheVias) {
+  drivememory drive;
+  drive.write(0x0005, 0x42);
+  for (const std::uint16_t mirror : {0x0805, 0x2005, 0x6805}) {
+    EXPECT_EQ(drive.read(mirror), 0x42) << mirror;
+  }
+  drive.write(0x1802, 0xFF);  // VIA 1's DDRB
+  EXPECT_EQ(drive.read(0x1812), 0xFF) << "16 registers repeat";
+  EXPECT_EQ(drive.read(0x3BF2), 0xFF) << "through the 1 KB, every 8 KB";
+  EXPECT_EQ(drive.read(0x1C02), 0x00) << "VIA 2's is its own";
+  EXPECT_EQ(drive.read(0x1000), 0xFF) << "nothing at $1000-$17FF";
+  EXPECT_EQ(drive.read(0xC000), 0x00) << "no ROM";
+  EXPECT_TRUE(drivememory::inrom(0x8000));
+  EXPECT_FALSE(drivememory::inrom(0x7FFF));
+}
+
+TEST(drivecpu, RunsOnTheDrivesBusAtItsOwnClock) {
+  // LDA #0 / STA $1C05 (VIA 2's timer 1 starts from $00FF) / LDA $0500 /
+  // STA $0D01 (RAM's mirror at $0800) / JMP *
+  drivememory drive;
+  const std::uint8_t code[] = {0xA9, 0x00, 0x8D, 0x05, 0x1C, 0xAD, 0x00,
+                               0x05, 0x8D, 0x01, 0x0D, 0x4C, 0x0B, 0x03};
+  std::copy(std::begin(code), std::end(code), drive.ram.begin() + 0x300);
+  drive.ram[0x500] = 0x77;
+  drivecpu processor(drive);
+  processor.pc = 0x300;
+  while (!processor.jumpedtoitself) processor.step();
+  EXPECT_EQ(drive.cycles, 2u + 4 + 4 + 4 + 3);
+  EXPECT_EQ(drive.ram[0x501], 0x77);
+  EXPECT_EQ(drive.read(0x1C04), 0xFF - (17 - 6));
+}
+
+}  // namespace
