@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "runc64.h"
 #include "d64.h"
+#include "runc64.h"
 #include "runprogram.h"
 #include "testfolder.h"
 

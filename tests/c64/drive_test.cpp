@@ -66,7 +66,8 @@ TEST(via, CountersCountDownAndOnPastZero) {
   chip.write(0x5, 0, 200);
   chip.write(0x6, 9, 250);  // the latch alone: the counter runs on
   EXPECT_EQ(chip.read(0x4, 260), 39);
-  EXPECT_EQ(flagged(chip, 0x40, 330), (std::vector<std::uint64_t>{300, 311, 322}));
+  EXPECT_EQ(flagged(chip, 0x40, 330),
+            (std::vector<std::uint64_t>{300, 311, 322}));
 }
 
 TEST(via, FlagsInterruptOnlyWhenEnabledAndClearAsTheDataSheetSays) {
@@ -98,10 +99,11 @@ TEST(via, Ca1AndCb1FlagTheEdgeThePeripheralControlChooses) {
     bool ca1from, ca1to;
     bool flagged;
   };
-  const edge edges[] = {{"a falling edge by default", 0x00, true, false, true},
-                        {"not a rising one", 0x00, false, true, false},
-                        {"a rising edge with bit 0 set", 0x01, false, true, true},
-                        {"no edge, no flag", 0x01, true, true, false}};
+  const edge edges[] = {
+      {"a falling edge by default", 0x00, true, false, true},
+      {"not a rising one", 0x00, false, true, false},
+      {"a rising edge with bit 0 set", 0x01, false, true, true},
+      {"no edge, no flag", 0x01, true, true, false}};
   for (const edge& e : edges) {
     via chip;
     chip.write(0xC, e.control, 0);

@@ -34,9 +34,9 @@ tuneframes framesof(const std::string& log) {
 filebytes tune() { return readfile(built("examples") / "intro.prg"); }
 
 filebytes slice(const filebytes& program, std::size_t from, std::size_t size) {
-  return filebytes(program.begin() + 2 + static_cast<std::ptrdiff_t>(from),
-                   program.begin() + 2 +
-                       static_cast<std::ptrdiff_t>(from + size));
+  return filebytes(
+      program.begin() + 2 + static_cast<std::ptrdiff_t>(from),
+      program.begin() + 2 + static_cast<std::ptrdiff_t>(from + size));
 }
 
 filebytes randomat(std::uint16_t address, std::size_t size, unsigned seed) {
@@ -54,11 +54,11 @@ filebytes randomat(std::uint16_t address, std::size_t size, unsigned seed) {
 //   and the handler: PHA / LDA #$0F / STA $D418 / LDA $DD0D / PLA / RTI.
 filebytes nmiplayer() {
   return programat(
-      0x0801, {0x78, 0xA9, 0x22, 0x8D, 0x18, 0x03, 0xA9, 0x08, 0x8D, 0x19,
-               0x03, 0xA9, 0xC7, 0x8D, 0x04, 0xDD, 0xA9, 0x4C, 0x8D, 0x05,
-               0xDD, 0xA9, 0x11, 0x8D, 0x0E, 0xDD, 0xA9, 0x81, 0x8D, 0x0D,
-               0xDD, 0x58, 0x60, 0x48, 0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0xAD,
-               0x0D, 0xDD, 0x68, 0x40});
+      0x0801,
+      {0x78, 0xA9, 0x22, 0x8D, 0x18, 0x03, 0xA9, 0x08, 0x8D, 0x19, 0x03,
+       0xA9, 0xC7, 0x8D, 0x04, 0xDD, 0xA9, 0x4C, 0x8D, 0x05, 0xDD, 0xA9,
+       0x11, 0x8D, 0x0E, 0xDD, 0xA9, 0x81, 0x8D, 0x0D, 0xDD, 0x58, 0x60,
+       0x48, 0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0xAD, 0x0D, 0xDD, 0x68, 0x40});
 }
 
 TEST_F(playing, MusicPlaysOnWhile36KbOfPartsLoadAndDecrunch) {
@@ -120,9 +120,9 @@ TEST_F(playing, PartsBeneathIoAndTheKernalArriveIntact) {
 
 TEST_F(playing, ARunningPartLoadsTheNextOneOrIsToldWhyNot) {
   // At $C000: JSR loadnext / PHP / STA $C100 / PLA / STA $C101 / RTS.
-  const filebytes caller =
-      programat(0xC000, {0x20, 0x34, 0x03, 0x08, 0x8D, 0x00, 0xC1, 0x68,
-                         0x8D, 0x01, 0xC1, 0x60});
+  const filebytes caller = programat(
+      0xC000,
+      {0x20, 0x34, 0x03, 0x08, 0x8D, 0x00, 0xC1, 0x68, 0x8D, 0x01, 0xC1, 0x60});
   struct call {
     const char* statement;
     std::vector<std::pair<std::string, filebytes>> next;
@@ -141,7 +141,10 @@ TEST_F(playing, ARunningPartLoadsTheNextOneOrIsToldWhyNot) {
        2,
        true,
        "HEADER OF NEXT.........................."},
-      {"with no part left there is nothing to load", {}, 1, true,
+      {"with no part left there is nothing to load",
+       {},
+       1,
+       true,
        "HEADER OF CALLER........................"}};
   for (const call& c : calls) {
     SCOPED_TRACE(c.statement);

@@ -52,9 +52,8 @@ decrunched referencedecrunch(memoryimage& memory, std::uint32_t load,
   // The program's last address lies at the bottom, for the loader; the
   // stream is read from the top down to it.
   const std::uint32_t last = memory[load] | memory[(load + 1) & 0xFFFF] << 8;
-  decruncher d{memory, load + 2, static_cast<std::int64_t>(dataend) - 1,
-               last,   0,        0,
-               {}};
+  decruncher d{
+      memory, load + 2, static_cast<std::int64_t>(dataend) - 1, last, 0, 0, {}};
   std::uint32_t offset = 0;
   bool aftermatch = true;
   while (d.problem.empty()) {

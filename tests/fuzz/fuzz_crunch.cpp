@@ -11,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   if (size < 2) return 0;
   const std::uint32_t start = 0x0800 + (data[0] | data[1] << 8) % 0xF800;
-  const std::size_t length =
-      std::min<std::size_t>(size - 2, 0x10000 - start);
+  const std::size_t length = std::min<std::size_t>(size - 2, 0x10000 - start);
   bytes program(length + 2);
   program[0] = static_cast<std::uint8_t>(start);
   program[1] = static_cast<std::uint8_t>(start >> 8);

@@ -46,10 +46,12 @@ bool cia::countsclock(const timer& t) const {
 
 std::uint16_t cia::counter(const timer& t, std::uint64_t now) const {
   if (!countsclock(t)) return t.counter;
-  if (now < t.underflow) return static_cast<std::uint16_t>(t.underflow - 1 - now);
+  if (now < t.underflow)
+    return static_cast<std::uint16_t>(t.underflow - 1 - now);
   // Read after an underflow that has not been serviced yet.
   if (t.control & oneshot) return t.latch;
-  return static_cast<std::uint16_t>(t.latch - (now - t.underflow) % (t.latch + 1u));
+  return static_cast<std::uint16_t>(t.latch -
+                                    (now - t.underflow) % (t.latch + 1u));
 }
 
 // A counter of N reads N-1 a cycle later and underflows on the cycle after

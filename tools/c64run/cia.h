@@ -48,8 +48,8 @@ class cia {
   std::uint8_t ports[2] = {0, 0}, directions[2] = {0, 0};
   timeofday clock;
   timeofday latched;
-  bool holding = false;  // reading the hours froze what the others read
-  bool running = true;   // writing the hours stops it until the tenths
+  bool holding = false;          // reading the hours froze what the others read
+  bool running = true;           // writing the hours stops it until the tenths
   std::uint64_t clockcycle = 0;  // the cycle of the last 50 Hz tick counted
   unsigned ticks = 0;            // ticks counted into this tenth
 };

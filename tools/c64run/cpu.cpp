@@ -188,7 +188,8 @@ std::uint16_t core6502<bustype>::zeropagepointer(std::uint8_t at) {
 }
 
 template <class bustype>
-std::uint16_t core6502<bustype>::effectiveaddress(int addressing, bool& crossed) {
+std::uint16_t core6502<bustype>::effectiveaddress(int addressing,
+                                                  bool& crossed) {
   switch (addressing) {
     case immediate:
       return pc++;

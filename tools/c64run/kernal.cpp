@@ -113,8 +113,7 @@ void load(kernal& state, cpu6502& processor, memory& machine) {
     return fail(processor, missingfilename);
   }
   const std::optional<diskbytes> file = loadfile(*state.disk, name);
-  chargedrive(state,
-              searchcycles + cyclesperbyte * (file ? file->size() : 1));
+  chargedrive(state, searchcycles + cyclesperbyte * (file ? file->size() : 1));
   if (!file || file->size() < 2) {
     machine.ram[status] = 0x42;
     return fail(processor, filenotfound);

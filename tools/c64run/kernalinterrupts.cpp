@@ -10,9 +10,9 @@ constexpr std::uint16_t irqvector = 0x0314, brkvector = 0x0316,
 // What the ROM's paths take: the entries and tails are counted from their
 // instructions; the KERNAL's own IRQ handler varies with the keyboard and
 // the cursor and is charged what it takes when no key is down.
-constexpr std::uint64_t irqentrycycles = 29;  // PHA ... JMP ($0314)
-constexpr std::uint64_t nmientrycycles = 7;   // SEI, JMP ($0318)
-constexpr std::uint64_t restorecycles = 22;   // PLA TAY PLA TAX PLA RTI
+constexpr std::uint64_t irqentrycycles = 29;    // PHA ... JMP ($0314)
+constexpr std::uint64_t nmientrycycles = 7;     // SEI, JMP ($0318)
+constexpr std::uint64_t restorecycles = 22;     // PLA TAY PLA TAX PLA RTI
 constexpr std::uint64_t acknowledgecycles = 4;  // LDA $DC0D
 constexpr std::uint64_t irqhandlercycles = 250;
 constexpr std::uint64_t nmihandlercycles = 60;

@@ -16,9 +16,7 @@ class via {
   void write(unsigned reg, std::uint8_t value, std::uint64_t now);
 
   // The cycle at which a timer next runs out.
-  std::uint64_t nextevent() const {
-    return timer1 < timer2 ? timer1 : timer2;
-  }
+  std::uint64_t nextevent() const { return timer1 < timer2 ? timer1 : timer2; }
   // Runs the next timeout.
   void service();
   bool interrupt() const { return (flags & enabled & 0x7F) != 0; }

@@ -33,8 +33,10 @@ d64image makeimage(diskbytes bytes) {
     const std::size_t sectors = static_cast<std::size_t>(sectorcount(tracks));
     const std::size_t plain = sectors * sectorsize;
     if (bytes.size() == plain || bytes.size() == plain + sectors) {
-      bytes.resize(plain);  // the error bytes play no part here
-      return d64image{std::move(bytes), tracks};
+      diskbytes errors(bytes.begin() + static_cast<std::ptrdiff_t>(plain),
+                       bytes.end());
+      bytes.resize(plain);
+      return d64image{std::move(bytes), tracks, std::move(errors)};
     }
   }
   throw d64error("not a D64 image (" + std::to_string(bytes.size()) +

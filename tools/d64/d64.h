@@ -19,6 +19,9 @@ struct d64error : std::runtime_error {
 struct d64image {
   diskbytes bytes;  // 256 bytes a sector, track 1 sector 0 first
   int tracks = 35;
+  // The error byte of each sector, in the same order, when the image
+  // carries them (1 means none; 20-29 are the DOS's read errors).
+  diskbytes errors;
 };
 
 struct d64entry {

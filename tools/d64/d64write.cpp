@@ -162,7 +162,9 @@ d64image buildimage(const std::string& diskname, const std::string& id,
                    std::to_string(directoryentries));
   }
   d64image image{
-      diskbytes(static_cast<std::size_t>(sectorcount(35)) * sectorsize), 35};
+      diskbytes(static_cast<std::size_t>(sectorcount(35)) * sectorsize),
+      35,
+      {}};
   format(image, diskname, id);
 
   const std::vector<int> tracks = trackorder();
