@@ -1,11 +1,13 @@
-// The 1541's parts, each case a statement of the 6522 data sheet or of the
-// drive's address decoding.
+// The 1541's parts, each case a statement of the 6522 data sheet, of the
+// drive's address decoding or of how its disk passes under the head.
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "cpu.h"
+#include "disksurface.h"
+#include "drivehardware.h"
 #include "drivememory.h"
 #include "via.h"
 
@@ -160,6 +162,129 @@ TEST(drivecpu, RunsOnTheDrivesBusAtItsOwnClock) {
   EXPECT_EQ(drive.cycles, 2u + 4 + 4 + 4 + 3);
   EXPECT_EQ(drive.ram[0x501], 0x77);
   EXPECT_EQ(drive.read(0x1C04), 0xFF - (17 - 6));
+}
+
+}  // namespace
+
+namespace {
+
+d64image sampledisk() {
+  diskbytes content(20000);
+  for (std::size_t i = 0; i < content.size(); ++i)
+    content[i] = static_cast<std::uint8_t>(i * 13 + i / 256);
+  return buildimage("HEAD", "XY", {{"DATA", content}});
+}
+
+void load(drivehardware& drive, std::uint16_t address,
+          const std::vector<std::uint8_t>& code) {
+  std::copy(code.begin(), code.end(), drive.bus.ram.begin() + address);
+  drive.processor.pc = address;
+}
+
+// With the motor on at the zone's density and SO on, NOPs run while the
+// disk turns: the cycle and byte of every byte ready, for one turn and a
+// bit more.
+std::vector<std::pair<std::uint64_t, std::uint8_t>> bytesready(
+    drivehardware& drive, std::uint8_t zone) {
+  drive.bus.write(0x1C0C, 0xEE);
+  drive.bus.write(0x1C02, 0x6F);
+  drive.bus.write(0x1C00, static_cast<std::uint8_t>(0x04 | zone << 5));
+  std::vector<std::uint8_t> nops(0x700, 0xEA);
+  std::vector<std::pair<std::uint64_t, std::uint8_t>> ready;
+  while (drive.bus.cycles < 210000) {
+    load(drive, 0x0000, nops);
+    while (drive.processor.pc < 0x6F0) {
+      drive.step();
+      if (drive.processor.p & overflowflag) {
+        drive.processor.p &= static_cast<std::uint8_t>(~overflowflag);
+        ready.emplace_back(drive.bus.cycles, drive.bus.read(0x1C01));
+      }
+    }
+  }
+  return ready;
+}
+
+TEST(drivehardware, BytesPassAtTheZonesRateAndTheDiskTurnsIn200Ms) {
+  struct zonecase {
+    unsigned track;
+    std::uint8_t zone;
+    unsigned cycles;
+  };
+  const d64image image = sampledisk();
+  for (const zonecase& z : {zonecase{1, 3, 26}, zonecase{18, 2, 28},
+                            zonecase{25, 1, 30}, zonecase{31, 0, 32}}) {
+    SCOPED_TRACE(z.track);
+    drivehardware drive(image);
+    drive.halftrack = z.track * 2;
+    const auto ready = bytesready(drive, z.zone);
+    ASSERT_GT(ready.size(), 1000u);
+    // Next to each other inside a block, at the zone's rate (an
+    // instruction's end is when the processor sees it).
+    EXPECT_NEAR(static_cast<double>(ready[101].first - ready[100].first),
+                z.cycles, 2);
+    // The first ten bytes come round again a turn later.
+    std::size_t again = 10;
+    while (again + 10 < ready.size() &&
+           !std::equal(ready.begin(), ready.begin() + 10,
+                       ready.begin() + static_cast<std::ptrdiff_t>(again),
+                       [](const auto& a, const auto& b) {
+                         return a.second == b.second;
+                       })) {
+      ++again;
+    }
+    ASSERT_LT(again + 10, ready.size());
+    EXPECT_NEAR(static_cast<double>(ready[again].first - ready[0].first),
+                200000, 100);
+  }
+}
+
+TEST(drivehardware, AProgramFindsASyncAndReadsAHeader) {
+  // PCR $EE (byte ready to SO), DDRB $6F, motor on at density 2 (track
+  // 18), wait for SYNC, then read 10 bytes to $0500 on byte ready.
+  const d64image image = sampledisk();
+  drivehardware drive(image);
+  load(drive, 0x0300,
+       {0xA9, 0xEE, 0x8D, 0x0C, 0x1C, 0xA9, 0x6F, 0x8D, 0x02, 0x1C,
+        0xA9, 0x44, 0x8D, 0x00, 0x1C, 0x2C, 0x00, 0x1C, 0x30, 0xFB,
+        0xB8, 0xA2, 0x00, 0x50, 0xFE, 0xB8, 0xAD, 0x01, 0x1C, 0x9D,
+        0x00, 0x05, 0xE8, 0xE0, 0x0A, 0xD0, 0xF2, 0x4C, 0x25, 0x03});
+  // BVC * waits for each byte, so the end is the JMP at $0325.
+  while (drive.processor.pc != 0x0325 && drive.bus.cycles < 400000) {
+    drive.step();
+  }
+
+  bool found = false;
+  for (int sector = 0; sector < sectorspertrack(18) && !found; ++sector) {
+    const auto s = static_cast<std::uint8_t>(sector);
+    const std::uint8_t header[8] = {
+        0x08, static_cast<std::uint8_t>(s ^ 18 ^ 'X' ^ 'Y'),
+        s,    18,
+        'Y',  'X',
+        0x0F, 0x0F};
+    std::uint8_t gcr[10];
+    gcrencode(header, gcr);
+    gcrencode(header + 4, gcr + 5);
+    found = std::equal(gcr, gcr + 10, drive.bus.ram.begin() + 0x500);
+  }
+  EXPECT_TRUE(found);
+}
+
+TEST(drivehardware, TheStepperMovesTheHeadHalfATrackAPhase) {
+  drivehardware drive(sampledisk());
+  drive.bus.write(0x1C02, 0x6F);
+  load(drive, 0x0300, std::vector<std::uint8_t>(0x100, 0xEA));
+  const auto drivephase = [&](int phase) {
+    drive.bus.write(0x1C00, static_cast<std::uint8_t>(phase & 3));
+    drive.step();
+  };
+  // Track 18 is half track 36, phase 0 of the stepper.
+  for (int phase = 1; phase <= 4; ++phase) drivephase(phase);
+  EXPECT_EQ(drive.halftrack, 40u) << "two tracks up";
+  for (int phase = 3; phase >= -2; --phase) drivephase(phase);
+  EXPECT_EQ(drive.halftrack, 34u) << "three tracks down";
+  drivephase(0);
+  drivephase(2);  // a phase opposite: no pull either way
+  EXPECT_EQ(drive.halftrack, 34u);
 }
 
 }  // namespace
