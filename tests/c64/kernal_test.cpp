@@ -87,8 +87,10 @@ class kernaltest : public ::testing::Test {
   const diskbytes intro = program(0x0801, 300, 1);
   const diskbytes music = program(0x1000, 40, 7);
   const diskbytes high = program(0xC000, 600, 3);
-  drive disk = makedrive(buildimage(
-      "TEST", "00", {{"INTRO", intro}, {"MUSIC", music}, {"HIGH", high}}));
+  drive disk = makedrive(
+      buildimage("TEST", "00",
+                 {{"INTRO", intro}, {"MUSIC", music}, {"HIGH", high}}),
+      false);
   machine c64{false};
 };
 

@@ -24,6 +24,10 @@ class cia {
 
   // What the outside pulls low on port A and B.
   std::uint8_t inputsa = 0xFF, inputsb = 0xFF;
+  // Port A's pins as the chip drives them, inputs floating high.
+  std::uint8_t pinsa() const {
+    return static_cast<std::uint8_t>(ports[0] | ~directions[0]);
+  }
 
  private:
   struct timer {

@@ -1,10 +1,53 @@
 #include "drive.h"
 
-drive makedrive(d64image image) {
+#include <algorithm>
+
+drive makedrive(d64image image, bool with1541) {
   drive unit;
   unit.entries = directory(image);
+  if (with1541) unit.hardware = std::make_unique<drivehardware>(image);
   unit.image = std::move(image);
   return unit;
+}
+
+std::uint8_t* drivememorybyte(drive& unit, std::uint16_t address) {
+  auto& ram = unit.hardware ? unit.hardware->bus.ram : unit.dosmemory;
+  return &ram[address & 0x7FF];
+}
+
+// "M-W" lo hi n bytes, "M-R" lo hi [n], "M-E" lo hi.
+void runcommand(drive& unit, const std::string& command,
+                std::uint64_t c64cycles) {
+  const auto byte = [&](std::size_t at) {
+    return static_cast<std::uint8_t>(command[at]);
+  };
+  if (command.size() < 5 || command.compare(0, 2, "M-") != 0) return;
+  const auto address = static_cast<std::uint16_t>(byte(3) | byte(4) << 8);
+  const char what = command[2];
+  unit.status = "00, OK,00,00\r";
+  if (what == 'W' && command.size() >= 6 && command.size() >= 6u + byte(5)) {
+    for (unsigned i = 0; i < byte(5); ++i) {
+      *drivememorybyte(unit, static_cast<std::uint16_t>(address + i)) =
+          byte(6 + i);
+    }
+  } else if (what == 'R') {
+    const unsigned count = command.size() > 5 && byte(5) != 0 ? byte(5) : 1;
+    unit.status.clear();
+    for (unsigned i = 0; i < count; ++i) {
+      unit.status += static_cast<char>(
+          *drivememorybyte(unit, static_cast<std::uint16_t>(address + i)));
+    }
+  } else if (what == 'E' && unit.hardware) {
+    drivecpu& processor = unit.hardware->processor;
+    processor.push((dosreturn - 1) >> 8);
+    processor.push((dosreturn - 1) & 0xFF);
+    processor.pc = address;
+    unit.hardware->bus.cycles =
+        std::max(unit.hardware->bus.cycles, drivetime(c64cycles));
+    unit.coderunning = true;
+  } else {
+    unit.status = "31,SYNTAX ERROR,00,00\r";
+  }
 }
 
 std::optional<diskbytes> loadfile(drive& unit, const std::string& name) {
@@ -17,12 +60,14 @@ std::optional<diskbytes> loadfile(drive& unit, const std::string& name) {
   return readchain(unit.image, *entry);
 }
 
-void openchannel(drive& unit, int secondary, const std::string& name) {
+void openchannel(drive& unit, int secondary, const std::string& name,
+                 std::uint64_t c64cycles) {
   channel& opened = unit.channels[secondary & 15];
   opened = channel{};
   opened.open = true;
   if ((secondary & 15) == 15) {
-    return;  // commands are taken and ignored: the disk is read-only
+    runcommand(unit, name, c64cycles);
+    return;
   }
   if (std::optional<diskbytes> content = loadfile(unit, name)) {
     opened.data = std::move(*content);

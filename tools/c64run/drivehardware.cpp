@@ -18,9 +18,11 @@ constexpr unsigned defaultcycles = 26;
 
 }  // namespace
 
+// VIA 1 as the DOS leaves it: DATA, CLK and ATNA outputs, all released.
 drivehardware::drivehardware(const d64image& image)
     : tracks(recordtracks(image)) {
   bus.via2.inputsb = static_cast<std::uint8_t>(~writeprotect);
+  bus.via1.write(0x2, 0x1A, 0);
 }
 
 // The stepper moves the head half a track for each phase it is driven on

@@ -90,7 +90,9 @@ std::optional<std::uint8_t> deviceproblem(const kernal& state,
                                           std::uint8_t device,
                                           memory& machine) {
   if (device == disk && state.disk != nullptr) {
-    return std::nullopt;
+    if (!state.disk->coderunning) return std::nullopt;
+    machine.ram[status] |= 0x80;  // drive code has the bus: nothing answers
+    return devicenotpresent;
   }
   if (device >= 4 || device == 1 || device == 2) {
     machine.ram[status] |= 0x80;
@@ -153,7 +155,7 @@ void open(kernal& state, cpu6502& processor, memory& machine) {
     return fail(processor, *problem);
   }
   if (file.device == disk) {
-    openchannel(*state.disk, file.secondary, filename(machine));
+    openchannel(*state.disk, file.secondary, filename(machine), machine.cycles);
     chargedrive(state, searchcycles);
   }
   state.files.push_back(file);
@@ -161,16 +163,55 @@ void open(kernal& state, cpu6502& processor, memory& machine) {
   setcarry(processor, false);
 }
 
+// The end of what was sent to the command channel (UNLISTEN): the drive
+// carries it out.
+void unlisten(kernal& state, memory& machine) {
+  if (state.disk == nullptr || state.disk->command.empty()) return;
+  const std::string command = std::move(state.disk->command);
+  state.disk->command.clear();
+  runcommand(*state.disk, command, machine.cycles);
+}
+
 void close(kernal& state, cpu6502& processor, memory& machine) {
   const auto file = findlogical(state, processor.a);
   if (file != state.files.end()) {
     if (file->device == disk) {
+      if ((file->secondary & 15) == 15) unlisten(state, machine);
       closechannel(*state.disk, file->secondary);
       chargedrive(state, handshakecycles);
     }
     state.files.erase(file);
   }
   machine.ram[openfiles] = static_cast<std::uint8_t>(state.files.size());
+  setcarry(processor, false);
+}
+
+void chkout(kernal& state, cpu6502& processor, memory& machine) {
+  const auto file = findlogical(state, processor.x);
+  if (file == state.files.end()) {
+    return fail(processor, filenotopen);
+  }
+  if (auto problem = deviceproblem(state, file->device, machine)) {
+    return fail(processor, *problem);
+  }
+  machine.ram[outputdevice] = file->device;
+  state.outputsecondary = file->secondary;
+  if (file->device == disk) {
+    chargedrive(state, handshakecycles);
+  }
+  setcarry(processor, false);
+}
+
+// Bytes for the drive go to the command channel; the disk takes no others.
+void chrout(kernal& state, cpu6502& processor, memory& machine) {
+  if (machine.ram[outputdevice] == screen) {
+    printpetscii(machine, processor.a);
+  } else if (machine.ram[outputdevice] == disk && state.disk != nullptr) {
+    if ((state.outputsecondary & 15) == 15) {
+      state.disk->command += static_cast<char>(processor.a);
+    }
+    chargedrive(state, cyclesperbyte);
+  }
   setcarry(processor, false);
 }
 
@@ -190,6 +231,10 @@ void chkin(kernal& state, cpu6502& processor, memory& machine) {
 void clrchn(kernal& state, memory& machine) {
   if (machine.ram[inputdevice] == disk) {
     chargedrive(state, handshakecycles);
+  }
+  if (machine.ram[outputdevice] == disk) {
+    chargedrive(state, handshakecycles);
+    unlisten(state, machine);
   }
   machine.ram[inputdevice] = keyboard;
   machine.ram[outputdevice] = screen;
@@ -308,10 +353,11 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
     case 0xFFCF:
       chrin(state, processor, machine);
       break;
+    case 0xFFC9:
+      chkout(state, processor, machine);
+      break;
     case 0xFFD2:
-      if (machine.ram[outputdevice] == screen)
-        printpetscii(machine, processor.a);
-      setcarry(processor, false);
+      chrout(state, processor, machine);
       break;
     case 0xFFD5:
       load(state, processor, machine);

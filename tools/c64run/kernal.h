@@ -21,7 +21,8 @@ struct logicalfile {
 struct kernal {
   drive* disk = nullptr;  // drive 8, when a disk is in it
   std::vector<logicalfile> files;
-  std::uint8_t inputsecondary = 0;  // the channel CHKIN chose on drive 8
+  std::uint8_t inputsecondary = 0;   // the channel CHKIN chose on drive 8
+  std::uint8_t outputsecondary = 0;  // and the one CHKOUT chose
   // Cycles spent waiting for the drive's bytes, kept apart so a run can say
   // how much of its time was loading.
   std::uint64_t drivecycles = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "runerror.h"
+#include "serialbus.h"
 
 // Where BASIC goes on after a SYS returns, and its warm start: reaching
 // either means the program handed the machine back.
@@ -122,6 +123,24 @@ static void runrom(machine& c64) {
   }
 }
 
+// Drive code runs beside the C64, each machine at its own clock, the bus
+// between them brought up to date at every instruction, until its RTS
+// hands the drive back to the DOS.
+static void rundrive(machine& c64, drive& unit) {
+  drivehardware& hardware = *unit.hardware;
+  cia& port = c64.bus.chips.cia2;
+  connectbus(port, hardware.bus.via1);
+  const std::uint64_t until = drivetime(c64.bus.cycles);
+  while (hardware.bus.cycles < until) {
+    if (hardware.processor.pc == dosreturn) {
+      unit.coderunning = false;
+      return;
+    }
+    hardware.step();
+    connectbus(port, hardware.bus.via1);
+  }
+}
+
 // An interrupt is taken when its line was down before the last
 // instruction's final cycle.
 static void takeinterrupts(machine& c64) {
@@ -165,6 +184,9 @@ stopreason run(machine& c64, const runlimits& limits) {
     }
     while (bus.cycles >= bus.chips.nextevent) {
       bus.cycles += bus.chips.service(bus.cycles);
+    }
+    if (c64.rom.disk != nullptr && c64.rom.disk->coderunning) {
+      rundrive(c64, *c64.rom.disk);
     }
     if (bus.chips.irq || bus.chips.nmipending) {
       takeinterrupts(c64);

@@ -33,7 +33,8 @@ static void loadraw(machine& c64, const options& chosen) {
 
 // What the run leaves in files: the dumps and the SID's log. A file that
 // cannot be written fails the run, with its line on standard error.
-static bool writeresults(const machine& c64, const options& chosen) {
+static bool writeresults(const machine& c64, drive& disk,
+                         const options& chosen) {
   bool written = true;
   const auto failed = [&](const std::string& path) {
     std::cerr << "c64run: cannot write " << path << "\n";
@@ -42,6 +43,12 @@ static bool writeresults(const machine& c64, const options& chosen) {
   for (const memorydump& dump : chosen.dumps) {
     std::ofstream out(nativepath(dump.path), std::ios::binary);
     out.write(reinterpret_cast<const char*>(c64.bus.ram.data() + dump.from),
+              dump.to - dump.from + 1);
+    if (!out) failed(dump.path);
+  }
+  for (const memorydump& dump : chosen.drivedumps) {
+    std::ofstream out(nativepath(dump.path), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(drivememorybyte(disk, dump.from)),
               dump.to - dump.from + 1);
     if (!out) failed(dump.path);
   }
@@ -68,6 +75,10 @@ static std::string stopline(const machine& c64, const std::string& why) {
                   static_cast<double>(c64.rom.drivecycles) / palhertz);
     line += seconds;
   }
+  if (c64.rom.disk != nullptr && c64.rom.disk->hardware) {
+    line += ", drive " + std::to_string(c64.rom.disk->hardware->bus.cycles) +
+            " cycles";
+  }
   return line;
 }
 
@@ -79,7 +90,7 @@ int main(int argc, char** argv) {
     chosen = parseoptions(std::vector<std::string>(argv + 1, argv + argc));
     c64 = std::make_unique<machine>(!chosen.rawfile.empty());
     if (chosen.rawfile.empty()) {
-      disk = makedrive(readimage(chosen.image));
+      disk = makedrive(readimage(chosen.image), chosen.with1541);
       autostart(*c64, disk);
     } else {
       loadraw(*c64, chosen);
@@ -102,7 +113,7 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {  // run errors and damaged disks
     why = std::string("error: ") + error.what();
   }
-  if (!writeresults(*c64, chosen)) {
+  if (!writeresults(*c64, disk, chosen)) {
     status = 2;
   }
   if (c64->rom.disk != nullptr) {

@@ -4,7 +4,8 @@
 
 const char* const usage =
     "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
-    "[--sid-log FILE] IMAGE.d64\n"
+    "[--sid-log FILE] [--drive 1541|dos] [--dump-drive FROM-TO=FILE]... "
+    "IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "--raw FILE@ADDR --start ADDR";
 
@@ -57,7 +58,8 @@ options parseoptions(const std::vector<std::string>& arguments) {
     const std::string& argument = arguments[i];
     const bool takesvalue = argument == "--cycles" || argument == "--stop-at" ||
                             argument == "--dump" || argument == "--raw" ||
-                            argument == "--start" || argument == "--sid-log";
+                            argument == "--start" || argument == "--sid-log" ||
+                            argument == "--drive" || argument == "--dump-drive";
     if (takesvalue && i + 1 == arguments.size()) {
       throw badusage(argument + " needs a value");
     }
@@ -67,6 +69,17 @@ options parseoptions(const std::vector<std::string>& arguments) {
       chosen.limits.stopat = parseaddress(arguments[++i]);
     } else if (argument == "--dump") {
       chosen.dumps.push_back(parsedump(arguments[++i]));
+    } else if (argument == "--drive") {
+      const std::string& kind = arguments[++i];
+      if (kind != "1541" && kind != "dos") {
+        throw badusage("--drive takes 1541 or dos, not \"" + kind + "\"");
+      }
+      chosen.with1541 = kind == "1541";
+    } else if (argument == "--dump-drive") {
+      chosen.drivedumps.push_back(parsedump(arguments[++i]));
+      if (chosen.drivedumps.back().to > 0x07FF) {
+        throw badusage("the drive's RAM ends at $07FF");
+      }
     } else if (argument == "--sid-log") {
       chosen.sidlog = arguments[++i];
     } else if (argument == "--start") {
@@ -90,6 +103,9 @@ options parseoptions(const std::vector<std::string>& arguments) {
   const bool raw = !chosen.rawfile.empty();
   if (raw == !chosen.image.empty()) {
     throw badusage(raw ? "--raw runs no image" : "no image to run");
+  }
+  if (raw && !chosen.drivedumps.empty()) {
+    throw badusage("--raw runs no drive");
   }
   if (raw != chosen.start.has_value()) {
     throw badusage(raw ? "--raw needs --start" : "--start goes with --raw");

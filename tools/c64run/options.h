@@ -22,7 +22,9 @@ struct options {
   std::optional<std::uint16_t> start;
   runlimits limits;
   std::vector<memorydump> dumps;
-  std::string sidlog;  // where the SID's writes go, if anywhere
+  std::vector<memorydump> drivedumps;  // of the drive's RAM
+  std::string sidlog;                  // where the SID's writes go, if anywhere
+  bool with1541 = true;  // or a drive that speaks CBM DOS and runs no code
 };
 
 extern const char* const usage;
