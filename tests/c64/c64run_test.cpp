@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 
 #include "d64.h"
@@ -203,6 +204,97 @@ TEST_F(c64runtest, LogsWhatIsWrittenToTheSid) {
   }
 }
 
+// A disk whose first program reads a sector of every track through the
+// 1541's hardware and receives it over the serial bus
+// (tests/c64/sectorreader.asm), beside 150 KB of data, with an error
+// table that marks some sectors when errors are given.
+d64image readerdisk(int tracks,
+                    const std::vector<std::pair<int, std::uint8_t>>& errors) {
+  diskbytes data(150000);
+  for (std::size_t i = 0; i < data.size(); ++i)
+    data[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+  const filebytes reader = readfile(
+      built("testbin") / ("sectorreader" + std::to_string(tracks) + ".prg"));
+  d64image image = buildimage(
+      "READER", "R1",
+      {{"READER", diskbytes(reader.begin(), reader.end())}, {"DATA", data}});
+  diskbytes bytes = image.bytes;
+  bytes.resize(static_cast<std::size_t>(sectorcount(tracks)) * sectorsize,
+               0x5A);
+  if (!errors.empty()) {
+    diskbytes table(static_cast<std::size_t>(sectorcount(tracks)), 1);
+    for (const auto& [index, code] : errors)
+      table[static_cast<std::size_t>(index)] = code;
+    bytes.insert(bytes.end(), table.begin(), table.end());
+  }
+  return makeimage(bytes);
+}
+
+TEST_F(c64runtest, DriveCodeReadsEveryTrackThroughTheHardware) {
+  struct disk {
+    const char* statement;
+    int tracks;
+    std::vector<std::pair<int, std::uint8_t>> errors;  // image index, code
+    std::vector<int> failing;                          // tracks
+  };
+  // Sector (t AND 15) of track t is the image's sector 21 * (t - 1) + (t
+  // AND 15) for t up to 17.
+  const disk disks[] = {{"35 tracks", 35, {}, {}},
+                        {"40 tracks", 40, {}, {}},
+                        {"sectors the error table marks",
+                         35,
+                         {{21 * 4 + 5, 23},
+                          {21 * 6 + 7, 21},
+                          {21 * 8 + 9, 20},
+                          {21 * 10 + 11, 27}},
+                         {5, 7, 9, 11}}};
+  for (const disk& d : disks) {
+    SCOPED_TRACE(d.statement);
+    const d64image image = readerdisk(d.tracks, d.errors);
+    filebytes file(image.bytes.begin(), image.bytes.end());
+    file.insert(file.end(), image.errors.begin(), image.errors.end());
+    writefile(work / "test.d64", file);
+    char range[32];
+    std::snprintf(range, sizeof range, "2000-%04X=sectors.bin",
+                  0x2000 + d.tracks * 256 - 1);
+
+    const programrun result =
+        run({"--dump", "1f01-1f28=status.bin", "--dump", range, "test.d64"});
+
+    EXPECT_EQ(stopline(result).rfind("stop: returned to BASIC", 0), 0u)
+        << result.output;
+    const filebytes status = readfile(work / "status.bin");
+    const filebytes sectors = readfile(work / "sectors.bin");
+    for (int track = 1; track <= d.tracks; ++track) {
+      const bool fails = std::find(d.failing.begin(), d.failing.end(), track) !=
+                         d.failing.end();
+      EXPECT_EQ(status[static_cast<std::size_t>(track - 1)], fails ? 1 : 0)
+          << track;
+      if (fails) continue;
+      const std::uint8_t* expected = sectorat(image, track, track & 15);
+      EXPECT_TRUE(std::equal(expected, expected + sectorsize,
+                             sectors.begin() + (track - 1) * 256))
+          << track;
+    }
+  }
+}
+
+TEST_F(c64runtest, ADosDriveAnswersMemoryExecuteWithAnError) {
+  // SETNAM "M-E" $0400 / SETLFS 15,8,15 / OPEN / CHKIN 15 / CHRIN,
+  // CHROUT twice / RTS: prints the status's error number.
+  writedisk(
+      {{"ME", programat(0xC000, {0xA9, 0x05, 0xA2, 0x2A, 0xA0, 0xC0, 0x20, 0xBD,
+                                 0xFF, 0xA9, 0x0F, 0xA2, 0x08, 0xA0, 0x0F, 0x20,
+                                 0xBA, 0xFF, 0x20, 0xC0, 0xFF, 0xA2, 0x0F, 0x20,
+                                 0xC6, 0xFF, 0x20, 0xCF, 0xFF, 0x20, 0xD2, 0xFF,
+                                 0x20, 0xCF, 0xFF, 0x20, 0xD2, 0xFF, 0x60, 0x00,
+                                 0x00, 0x00, 'M',  '-',  'E',  0x00, 0x04})}});
+  const programrun result = run({"--drive", "dos", "test.d64"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.output.rfind("31\nstop: returned to BASIC", 0), 0u)
+      << result.output;
+}
+
 TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
   writefile(work / "short.d64", filebytes(1000));
   writedisk({{"BASIC", programat(0x0801, {0x0B, 0x08, 0x0A, 0x00, 0x99, '"',
@@ -215,6 +307,8 @@ TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
       {"--stop-at", "12345", "test.d64"},
       {"--dump", "2000-1000=x.bin", "test.d64"},
       {"--dump", "2000", "test.d64"},
+      {"--drive", "1571", "test.d64"},
+      {"--dump-drive", "0700-0800=x.bin", "test.d64"},
       {"--raw", "code.bin@0200"},
       {"--start", "0200", "test.d64"},
       {"--raw", "missing.bin@0200", "--start", "0200"},

@@ -1,5 +1,6 @@
 // The 1541's parts, each case a statement of the 6522 data sheet, of the
-// drive's address decoding or of how its disk passes under the head.
+// drive's address decoding, of how its disk passes under the head or of
+// the serial bus's lines.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include "disksurface.h"
 #include "drivehardware.h"
 #include "drivememory.h"
+#include "serialbus.h"
 #include "via.h"
 
 namespace {
@@ -285,6 +287,45 @@ TEST(drivehardware, TheStepperMovesTheHeadHalfATrackAPhase) {
   drivephase(0);
   drivephase(2);  // a phase opposite: no pull either way
   EXPECT_EQ(drive.halftrack, 34u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(serialbus, LinesAreLowWhileEitherSidePullsThem) {
+  struct levels {
+    const char* statement;
+    std::uint8_t c64;     // CIA 2's port A: ATN 3, CLK 4, DATA 5 pull
+    std::uint8_t drive;   // VIA 1's port B: DATA 1, CLK 3 pull, ATNA 4
+    bool atn, clk, data;  // low
+  };
+  const levels cases[] = {
+      {"all released", 0x00, 0x00, false, false, false},
+      {"the C64 pulls CLK", 0x10, 0x00, false, true, false},
+      {"the drive pulls CLK", 0x00, 0x08, false, true, false},
+      {"the C64 pulls DATA", 0x20, 0x00, false, false, true},
+      {"the drive pulls DATA", 0x00, 0x02, false, false, true},
+      {"ATN pulls DATA through the gate", 0x08, 0x00, true, false, true},
+      {"ATNA set answers ATN: DATA free", 0x08, 0x10, true, false, false},
+      {"ATNA set without ATN pulls DATA", 0x00, 0x10, false, false, true}};
+  for (const levels& l : cases) {
+    cia computer;
+    via drive;
+    computer.write(0x2, 0x3F, 0);
+    computer.write(0x0, static_cast<std::uint8_t>(0x07 | l.c64), 0);
+    drive.write(0x2, 0x1A, 0);
+    drive.write(0x0, l.drive, 0);
+    connectbus(computer, drive);
+    const std::uint8_t c64reads = computer.read(0x0, 0);
+    const std::uint8_t drivereads = drive.read(0x0, 0);
+    EXPECT_EQ((c64reads & 0x40) == 0, l.clk) << l.statement;
+    EXPECT_EQ((c64reads & 0x80) == 0, l.data) << l.statement;
+    EXPECT_EQ((drivereads & 0x04) != 0, l.clk) << l.statement;
+    EXPECT_EQ((drivereads & 0x01) != 0, l.data) << l.statement;
+    EXPECT_EQ((drivereads & 0x80) != 0, l.atn) << l.statement;
+    EXPECT_EQ(drivereads & 0x60, 0) << "device 8";
+  }
 }
 
 }  // namespace

@@ -41,6 +41,10 @@ void resetkernal(kernal& state, memory& machine);
 bool callkernal(kernal& state, cpu6502& processor, memory& machine,
                 std::uint16_t address);
 
+// The CIAs' ports as the KERNAL sets them at power-on: the keyboard's
+// rows and columns, CIA 2's VIC bank and the serial bus's lines released.
+void setupports(memory& machine);
+
 // CIA 1's timer A interrupting every 16,422 cycles, as the PAL KERNAL
 // sets it at power-on.
 void startkernaltimer(memory& machine);

@@ -68,7 +68,8 @@ void autostart(machine& c64, drive& disk) {
   if (!start) {
     throw runerror("the disk's first program is BASIC without a SYS", 2);
   }
-  // IOINIT's timer, and BASIC running with interrupts on.
+  // IOINIT's ports and timer, and BASIC running with interrupts on.
+  setupports(bus);
   startkernaltimer(bus);
   cpu6502& processor = c64.processor;
   processor.p &= static_cast<std::uint8_t>(~interruptflag);
