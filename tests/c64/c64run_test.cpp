@@ -279,6 +279,30 @@ TEST_F(c64runtest, DriveCodeReadsEveryTrackThroughTheHardware) {
   }
 }
 
+TEST_F(c64runtest, MemoryWriteAndReadGoThroughTheCommandChannel) {
+  // OPEN 15,8,15,"M-W" $0500 2 "HI" / CLOSE 15 / OPEN 15,8,15,"M-R" $0500
+  // 2 / CHKIN 15 / CHRIN, CHROUT twice / CLRCHN / RTS: prints HI.
+  writedisk(
+      {{"MWMR",
+        programat(0xC000,
+                  {0xA9, 0x08, 0xA2, 0x40, 0xA0, 0xC0, 0x20, 0xBD, 0xFF, 0xA9,
+                   0x0F, 0xA2, 0x08, 0xA0, 0x0F, 0x20, 0xBA, 0xFF, 0x20, 0xC0,
+                   0xFF, 0xA9, 0x0F, 0x20, 0xC3, 0xFF, 0xA9, 0x06, 0xA2, 0x48,
+                   0xA0, 0xC0, 0x20, 0xBD, 0xFF, 0x20, 0xC0, 0xFF, 0xA2, 0x0F,
+                   0x20, 0xC6, 0xFF, 0x20, 0xCF, 0xFF, 0x20, 0xD2, 0xFF, 0x20,
+                   0xCF, 0xFF, 0x20, 0xD2, 0xFF, 0x20, 0xCC, 0xFF, 0x60, 0x00,
+                   0x00, 0x00, 0x00, 0x00, 'M',  '-',  'W',  0x00, 0x05, 0x02,
+                   'H',  'I',  'M',  '-',  'R',  0x00, 0x05, 0x02})}});
+  for (const char* kind : {"1541", "dos"}) {
+    const programrun result = run(
+        {"--drive", kind, "--dump-drive", "0500-0501=drive.bin", "test.d64"});
+    EXPECT_EQ(result.status, 0) << kind;
+    EXPECT_EQ(result.output.rfind("HI\nstop: returned to BASIC", 0), 0u)
+        << result.output;
+    EXPECT_EQ(readfile(work / "drive.bin"), filebytes({'H', 'I'})) << kind;
+  }
+}
+
 TEST_F(c64runtest, ADosDriveAnswersMemoryExecuteWithAnError) {
   // SETNAM "M-E" $0400 / SETLFS 15,8,15 / OPEN / CHKIN 15 / CHRIN,
   // CHROUT twice / RTS: prints the status's error number.
