@@ -10,6 +10,7 @@
 #include "disksurface.h"
 #include "drivehardware.h"
 #include "drivememory.h"
+#include "runerror.h"
 #include "serialbus.h"
 #include "via.h"
 
@@ -269,6 +270,40 @@ TEST(drivehardware, AProgramFindsASyncAndReadsAHeader) {
     found = std::equal(gcr, gcr + 10, drive.bus.ram.begin() + 0x500);
   }
   EXPECT_TRUE(found);
+}
+
+TEST(drivehardware, WhatTheModelLeavesOutIsARunError) {
+  struct refusal {
+    const char* statement;
+    std::uint16_t at;
+    std::vector<std::uint8_t> code;
+    const char* message;
+  };
+  const refusal refusals[] = {
+      {"code in the ROM area", 0xC000, {}, "the drive ran into ROM at $C000"},
+      // LDA #$CE / STA $1C0C: CB2 low, the head writes
+      {"writing",
+       0x0300,
+       {0xA9, 0xCE, 0x8D, 0x0C, 0x1C},
+       "the drive switched its head to writing, which is not modelled"},
+      // LDA #$C0 / STA $1C0E / LDA #0 / STA $1C05 / CLI: timer 1's IRQ
+      {"an interrupt",
+       0x0300,
+       {0xA9, 0xC0, 0x8D, 0x0E, 0x1C, 0xA9, 0x00, 0x8D, 0x05, 0x1C, 0x58, 0xEA,
+        0xEA},
+       "the drive took an interrupt, which only its ROM handles"}};
+  for (const refusal& r : refusals) {
+    drivehardware drive(sampledisk());
+    if (!r.code.empty()) load(drive, r.at, r.code);
+    drive.processor.pc = r.at;
+    drive.processor.p &= static_cast<std::uint8_t>(~interruptflag);
+    try {
+      for (int i = 0; i < 1000; ++i) drive.step();
+      ADD_FAILURE() << r.statement;
+    } catch (const runerror& error) {
+      EXPECT_STREQ(error.what(), r.message) << r.statement;
+    }
+  }
 }
 
 TEST(drivehardware, TheStepperMovesTheHeadHalfATrackAPhase) {

@@ -83,6 +83,12 @@ void drivehardware::step() {
     while (chip->nextevent() <= bus.cycles) chip->service();
   }
   movehead();
+  if ((bus.via2.read(0xC, bus.cycles) >> 5 & 7) == 6) {  // CB2 low: write
+    throw runerror(
+        "the drive switched its head to writing, which is not "
+        "modelled",
+        1);
+  }
   turn();
   if ((bus.via1.interrupt() || bus.via2.interrupt()) &&
       !processor.irqmasked()) {

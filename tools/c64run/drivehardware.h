@@ -21,8 +21,9 @@ class drivehardware {
   drivehardware& operator=(const drivehardware&) = delete;
 
   // Runs one instruction of the drive's processor, with the disk turning
-  // meanwhile. Raises a run error for code in the ROM area, and for an
-  // interrupt, which no ROM is there to take.
+  // meanwhile. Raises a run error for code in the ROM area, for an
+  // interrupt, which no ROM is there to take, and for the head switched to
+  // writing (VIA 2's CB2 low).
   void step();
 
   drivememory bus;
