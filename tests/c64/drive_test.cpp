@@ -286,11 +286,12 @@ TEST(drivehardware, WhatTheModelLeavesOutIsARunError) {
        0x0300,
        {0xA9, 0xCE, 0x8D, 0x0C, 0x1C},
        "the drive switched its head to writing, which is not modelled"},
-      // LDA #$C0 / STA $1C0E / LDA #0 / STA $1C05 / CLI: timer 1's IRQ
+      // LDA #$C0 / STA $1C0E / LDA #0 / STA $1C05 / CLI / JMP *: timer 1's
+      // IRQ, 256 cycles on
       {"an interrupt",
        0x0300,
-       {0xA9, 0xC0, 0x8D, 0x0E, 0x1C, 0xA9, 0x00, 0x8D, 0x05, 0x1C, 0x58, 0xEA,
-        0xEA},
+       {0xA9, 0xC0, 0x8D, 0x0E, 0x1C, 0xA9, 0x00, 0x8D, 0x05, 0x1C, 0x58, 0x4C,
+        0x0B, 0x03},
        "the drive took an interrupt, which only its ROM handles"}};
   for (const refusal& r : refusals) {
     drivehardware drive(sampledisk());
