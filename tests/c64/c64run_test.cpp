@@ -10,6 +10,7 @@
 #include "d64.h"
 #include "runc64.h"
 #include "runprogram.h"
+#include "sampledisk.h"
 #include "testfolder.h"
 
 namespace {
@@ -206,28 +207,13 @@ TEST_F(c64runtest, LogsWhatIsWrittenToTheSid) {
 
 // A disk whose first program reads a sector of every track through the
 // 1541's hardware and receives it over the serial bus
-// (tests/c64/sectorreader.asm), beside 150 KB of data, with an error
-// table that marks some sectors when errors are given.
+// (tests/c64/sectorreader.asm).
 d64image readerdisk(int tracks,
                     const std::vector<std::pair<int, std::uint8_t>>& errors) {
-  diskbytes data(150000);
-  for (std::size_t i = 0; i < data.size(); ++i)
-    data[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
   const filebytes reader = readfile(
       built("testbin") / ("sectorreader" + std::to_string(tracks) + ".prg"));
-  d64image image = buildimage(
-      "READER", "R1",
-      {{"READER", diskbytes(reader.begin(), reader.end())}, {"DATA", data}});
-  diskbytes bytes = image.bytes;
-  bytes.resize(static_cast<std::size_t>(sectorcount(tracks)) * sectorsize,
-               0x5A);
-  if (!errors.empty()) {
-    diskbytes table(static_cast<std::size_t>(sectorcount(tracks)), 1);
-    for (const auto& [index, code] : errors)
-      table[static_cast<std::size_t>(index)] = code;
-    bytes.insert(bytes.end(), table.begin(), table.end());
-  }
-  return makeimage(bytes);
+  return sampledisk({{"READER", diskbytes(reader.begin(), reader.end())}},
+                    tracks, errors);
 }
 
 TEST_F(c64runtest, DriveCodeReadsEveryTrackThroughTheHardware) {

@@ -7,7 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <optional>
+
+#include "sampledisk.h"
 
 namespace {
 
@@ -59,23 +60,8 @@ std::vector<std::vector<int>> blocksaftersync(const gcrtrack& track) {
   return blocks;
 }
 
-d64image sampleimage(std::optional<std::pair<int, std::uint8_t>> error = {}) {
-  diskbytes content(30000);
-  for (std::size_t i = 0; i < content.size(); ++i)
-    content[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
-  d64image image = buildimage("SURFACE", "AB", {{"DATA", content}});
-  if (error) {
-    diskbytes bytes = image.bytes;
-    diskbytes errors(static_cast<std::size_t>(sectorcount(35)), 1);
-    errors[static_cast<std::size_t>(error->first)] = error->second;
-    bytes.insert(bytes.end(), errors.begin(), errors.end());
-    return makeimage(bytes);
-  }
-  return image;
-}
-
 TEST(disksurface, EverySectorIsRecordedAsTheDosWritesIt) {
-  const d64image image = sampleimage();
+  const d64image image = sampledisk();
   const std::vector<gcrtrack> tracks = recordtracks(image);
   ASSERT_EQ(tracks.size(), 35u);
   for (int track = 1; track <= 35; ++track) {
@@ -106,11 +92,7 @@ TEST(disksurface, EverySectorIsRecordedAsTheDosWritesIt) {
 }
 
 TEST(disksurface, EachZoneTurnsIn200Milliseconds) {
-  diskbytes forty(static_cast<std::size_t>(sectorcount(40)) * sectorsize);
-  d64image image = makeimage(forty);
-  image.bytes = sampleimage().bytes;
-  image.bytes.resize(forty.size());
-  const std::vector<gcrtrack> tracks = recordtracks(image);
+  const std::vector<gcrtrack> tracks = recordtracks(sampledisk({}, 40));
   ASSERT_EQ(tracks.size(), 40u);
   const std::array<std::pair<int, unsigned>, 9> zones = {{{1, 26},
                                                           {17, 26},
@@ -144,7 +126,7 @@ TEST(disksurface, TheErrorTableNamesTheFault) {
         fault{27, "a header checksum error"}, fault{29, "another disk ID"}}) {
     SCOPED_TRACE(f.statement);
     const std::vector<gcrtrack> tracks =
-        recordtracks(sampleimage({{index, f.code}}));
+        recordtracks(sampledisk({}, 35, {{index, f.code}}));
     const std::vector<std::vector<int>> blocks = blocksaftersync(tracks[4]);
     if (f.code == 21) {
       EXPECT_EQ(blocks.size(), 2u * 21 - 2);

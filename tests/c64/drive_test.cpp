@@ -11,23 +11,21 @@
 #include "drivehardware.h"
 #include "drivememory.h"
 #include "runerror.h"
+#include "sampledisk.h"
 #include "serialbus.h"
+#include "timeouts.h"
 #include "via.h"
 
 namespace {
 
-// The cycles at which the flag comes up in the interrupt flag register,
-// cleared as it comes.
+// VIA timeouts, the flag cleared by writing it as it comes.
 std::vector<std::uint64_t> flagged(via& chip, std::uint8_t flag,
                                    std::uint64_t until) {
-  std::vector<std::uint64_t> times;
-  while (chip.nextevent() < until) {
-    const std::uint64_t at = chip.nextevent();
-    chip.service();
-    if (chip.read(0xD, at) & flag) times.push_back(at);
+  return timeouts(chip, until, [&](std::uint64_t at) {
+    const bool set = chip.read(0xD, at) & flag;
     chip.write(0xD, flag, at);
-  }
-  return times;
+    return set;
+  });
 }
 
 TEST(via, TimersRunOutOnTheirPeriodInEachMode) {
@@ -171,13 +169,6 @@ TEST(drivecpu, RunsOnTheDrivesBusAtItsOwnClock) {
 
 namespace {
 
-d64image sampledisk() {
-  diskbytes content(20000);
-  for (std::size_t i = 0; i < content.size(); ++i)
-    content[i] = static_cast<std::uint8_t>(i * 13 + i / 256);
-  return buildimage("HEAD", "XY", {{"DATA", content}});
-}
-
 void load(drivehardware& drive, std::uint16_t address,
           const std::vector<std::uint8_t>& code) {
   std::copy(code.begin(), code.end(), drive.bus.ram.begin() + address);
@@ -260,9 +251,9 @@ TEST(drivehardware, AProgramFindsASyncAndReadsAHeader) {
   for (int sector = 0; sector < sectorspertrack(18) && !found; ++sector) {
     const auto s = static_cast<std::uint8_t>(sector);
     const std::uint8_t header[8] = {
-        0x08, static_cast<std::uint8_t>(s ^ 18 ^ 'X' ^ 'Y'),
+        0x08, static_cast<std::uint8_t>(s ^ 18 ^ 'A' ^ 'B'),
         s,    18,
-        'Y',  'X',
+        'B',  'A',
         0x0F, 0x0F};
     std::uint8_t gcr[10];
     gcrencode(header, gcr);

@@ -7,6 +7,7 @@
 
 #include "cia.h"
 #include "machine.h"
+#include "timeouts.h"
 #include "vic.h"
 
 namespace {
@@ -14,16 +15,11 @@ namespace {
 // The cycles at which the VIC-II's raster interrupt comes in the first
 // frames, each acknowledged as it comes.
 std::vector<std::uint64_t> rasterinterrupts(vic& chip, int frames) {
-  std::vector<std::uint64_t> times;
-  while (chip.nextevent() < frames * cyclesperframe) {
-    const std::uint64_t at = chip.nextevent();
-    chip.service();
-    if (chip.interrupt()) {
-      times.push_back(at);
-      chip.write(0x19, 0x01, at);
-    }
-  }
-  return times;
+  return timeouts(chip, frames * cyclesperframe, [&](std::uint64_t at) {
+    if (!chip.interrupt()) return false;
+    chip.write(0x19, 0x01, at);
+    return true;
+  });
 }
 
 std::uint64_t stolenperframe(vic& chip) {
@@ -97,17 +93,12 @@ TEST(vic, BadLinesAndSpritesTakeTheirCyclesFromTheProcessor) {
   }
 }
 
-// The cycles at which the flag bit comes up in the CIA's interrupt
-// control register, read (and so cleared) as it comes.
+// CIA timeouts, the flag cleared by reading the interrupt control
+// register as it comes.
 std::vector<std::uint64_t> flagged(cia& chip, std::uint8_t flag,
                                    std::uint64_t until) {
-  std::vector<std::uint64_t> times;
-  while (chip.nextevent() < until) {
-    const std::uint64_t at = chip.nextevent();
-    chip.service();
-    if (chip.read(0x0D, at) & flag) times.push_back(at);
-  }
-  return times;
+  return timeouts(chip, until,
+                  [&](std::uint64_t at) { return chip.read(0x0D, at) & flag; });
 }
 
 TEST(cia, TimersUnderflowOnTheirPeriodInEachMode) {

@@ -64,7 +64,7 @@ void drivehardware::turn() {
                                                  (insync ? 0 : sync));
     if (!insync) {
       bus.via2.inputsa = byte;
-      if ((bus.via2.read(0xC, bus.cycles) >> 1 & 7) == 7) {  // CA2 high: SO
+      if ((bus.via2.peripheralcontrol() >> 1 & 7) == 7) {  // CA2 high: SO
         processor.p |= overflowflag;
       }
       bus.via2.ca1(false);
@@ -83,7 +83,7 @@ void drivehardware::step() {
     while (chip->nextevent() <= bus.cycles) chip->service();
   }
   movehead();
-  if ((bus.via2.read(0xC, bus.cycles) >> 5 & 7) == 6) {  // CB2 low: write
+  if ((bus.via2.peripheralcontrol() >> 5 & 7) == 6) {  // CB2 low: write
     throw runerror(
         "the drive switched its head to writing, which is not "
         "modelled",

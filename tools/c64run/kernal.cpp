@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "screen.h"
 
@@ -167,9 +168,8 @@ void open(kernal& state, cpu6502& processor, memory& machine) {
 // carries it out.
 void unlisten(kernal& state, memory& machine) {
   if (state.disk == nullptr || state.disk->command.empty()) return;
-  const std::string command = std::move(state.disk->command);
-  state.disk->command.clear();
-  runcommand(*state.disk, command, machine.cycles);
+  runcommand(*state.disk, std::exchange(state.disk->command, {}),
+             machine.cycles);
 }
 
 void close(kernal& state, cpu6502& processor, memory& machine) {

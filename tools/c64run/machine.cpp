@@ -116,12 +116,13 @@ static void runrom(machine& c64) {
   }
   if (pc == serialwait && c64.rom.busy != 0) {
     spendserialtime(c64);
-  } else if (runinterruptpath(processor, bus, pc)) {
-  } else if (callkernal(c64.rom, processor, bus, pc)) {
-    if (c64.rom.busy != 0) waitforbus(processor);
-  } else {
+    return;
+  }
+  if (runinterruptpath(processor, bus, pc)) return;
+  if (!callkernal(c64.rom, processor, bus, pc)) {
     throw runerror("ran into ROM at $" + hex4(pc), 1);
   }
+  if (c64.rom.busy != 0) waitforbus(processor);
 }
 
 // Drive code runs beside the C64, each machine at its own clock, the bus

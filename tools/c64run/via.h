@@ -20,6 +20,7 @@ class via {
   // Runs the next timeout.
   void service();
   bool interrupt() const { return (flags & enabled & 0x7F) != 0; }
+  std::uint8_t peripheralcontrol() const { return peripheral; }
 
   // The levels on the CA1 and CB1 pins; a change in the direction the
   // peripheral control register selects sets the flag.
