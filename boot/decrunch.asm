@@ -36,13 +36,68 @@ lower   .macro pointer
 +       dec \pointer
         .endm
 
+; dst goes down by length: the copy then fills the bytes above it. Leaves
+; dst's low byte in A. Inline, as the copy is: a call would cost a match
+; more than a tenth of its time.
+lowerdst .macro
+        lda dst
+        sec
+        sbc length
+        sta dst
+        bcs +
+        dec dst + 1
++
+        .endm
+
+; Copies length bytes from above from to above dst, highest first: a
+; match may read what it has just written.
+copy    .macro
+        ldy length
+-       lda (from),y
+        sta (dst),y
+        dey
+        bne -
+        .endm
+
 decrunch
         cld             ; a part may have left decimal mode on
         ldy #0          ; Y stays 0 but inside copies
         sty bits        ; no bits: the first one fetches a byte
+        beq aftermatch
+decrunched
+        rts
+
+; The common short codes are read inline: a high byte of 0 (gamma 1) and a
+; length of 2 (gamma 1, less one).
+newmatch
+        tya             ; Y is 0 here
+        #getbit         ; the offset's high byte plus one
+        bcc +
+        jsr gammaone
+        bcs decrunched  ; 256: the end mark
+        sbc #0          ; the carry is clear: less one
++       sta offset + 1
+        lda (src),y     ; the offset's low byte
+        sta offset
+        #lower src
+        lda #2
+        #getbit         ; the length less one
+        bcc match
+        jsr gammaone
+        adc #1
+match   sta length
+        #lowerdst
+        clc             ; a match reads offset bytes above where it writes
+        adc offset
+        sta from
+        lda dst + 1
+        adc offset + 1
+        sta from + 1
+        #copy           ; and on, after a match
 
 ; After a match, at the start, and after the longest literal run: a
-; literal run or a new match.
+; literal run or a new match. Placed after the match's copy, which falls
+; into it, the most common way here.
 aftermatch
         #getbit
         bcs newmatch
@@ -51,11 +106,16 @@ aftermatch
         lda (src),y     ; a single literal, the most common run, is moved
         sta (dst),y     ; without a copy
         #lower src
-        #lower dst
-        jmp afterliterals
+        #lower dst      ; and on, after literals
 
-longrun lda #1
-        jsr gammabit
+; After a literal run: a match at the last offset, or a new match.
+afterliterals
+        #getbit
+        bcs newmatch
+        jsr gamma
+        bcc match       ; the carry is clear after a length
+
+longrun jsr gammaone
         sta length
         eor #$ff        ; src - length, as src + ~length + 1
         sec
@@ -66,71 +126,11 @@ longrun lda #1
         dec src + 1
 +       lda src + 1
         sta from + 1
-        jsr lowerdst
-        jsr copy
+        #lowerdst
+        #copy
         inc length      ; after the longest run, as after a match
         beq aftermatch
-
-; After a literal run: a match at the last offset, or a new match.
-afterliterals
-        #getbit
-        bcs newmatch
-        jsr gamma
-        bcc match       ; the carry is clear after a length
-
-; The common short codes are read inline: a high byte of 0 (gamma 1) and a
-; length of 2 (gamma 1, less one).
-newmatch
-        lda #0
-        #getbit         ; the offset's high byte plus one
-        bcc +
-        lda #1
-        jsr gammabit
-        bcs decrunched  ; 256: the end mark
-        sbc #0          ; the carry is clear: less one
-+       sta offset + 1
-        lda (src),y     ; the offset's low byte
-        sta offset
-        #lower src
-        lda #2
-        #getbit         ; the length less one
-        bcc match
-        lda #1
-        jsr gammabit
-        adc #1
-match   sta length
-        jsr lowerdst
-        clc             ; a match reads offset bytes above where it writes
-        adc offset      ; A is dst's low byte
-        sta from
-        lda dst + 1
-        adc offset + 1
-        sta from + 1
-        ldy length
--       lda (from),y    ; highest first: a match may read what it just wrote
-        sta (dst),y
-        dey
-        bne -
-        jmp aftermatch
-
-; Copies length bytes from above from to above dst, highest first.
-copy    ldy length
--       lda (from),y
-        sta (dst),y
-        dey
-        bne -
-decrunched rts
-
-; dst goes down by length: the copy then fills the bytes above it. Leaves
-; dst's low byte in A.
-lowerdst
-        lda dst
-        sec
-        sbc length
-        sta dst
-        bcs +
-        dec dst + 1
-+       rts
+        bne afterliterals
 
 ; An interlaced Elias gamma code into A: each 1 bit is followed by a bit of
 ; the value, a 0 ends it. The carry comes back set only when the value
@@ -144,16 +144,21 @@ gammabit
         bcc -
 +       rts
 
-refill  pha
+; A gamma code whose first 1 bit has been taken.
+gammaone
+        lda #1
+        bne gammabit
+
+refill  tax             ; A is in use; X is free, and cheaper than the stack
         lda (src),y
-        ldx src         ; src goes down, as with lower, but A is in use
-        bne +
-        dec src + 1
-+       dec src
         sec             ; the marker that says when the byte is used up
         rol a
         sta bits
-        pla
+        lda src         ; src goes down, as with lower; the carry, the
+        bne +           ; bit taken, stays
+        dec src + 1
++       dec src
+        txa
         rts
 
         .cerror * - decrunch > 256, format("the decruncher takes %d bytes, more than 256", * - decrunch)
