@@ -1,42 +1,61 @@
 ; The boot program: loads, shows, decrunches and starts every part in its
-; part table, through the KERNAL only, from the device it was loaded from,
-; while the interrupts the parts install keep running.
+; part table, from the device it was loaded from, while the interrupts the
+; parts install keep running. On a 1541 it loads through drive code of its
+; own (boot/drive.asm); on any other drive through the KERNAL.
 ;
 ; partdisk fills the part table at file offset 616 (load address counted)
 ; with the first letter of each part's name, ended by $80. It holds 26
 ; letters and the end mark.
 ;
 ; Memory map
-;   $0100-$01BF  resident: the interrupt routing, the entry point's
-;                work, decrunching, the failure path and the clean end (the
-;                stack keeps $01C0-$01FF, more than the KERNAL and an
-;                interrupt on top ever take)
-;   $0200-$0258  resident: the loader's second half and the exchange of
-;                the RAM vectors (BASIC's input buffer, which nothing uses
-;                while parts run)
+;   $0100-$01BF  resident: the interrupt routing, the entry point's work,
+;                decrunching and the way to the end (the stack keeps
+;                $01C0-$01FF, more than the KERNAL and an interrupt on top
+;                ever take)
+;   $0200-$0258  resident: the loader's loop and the part's head (BASIC's
+;                input buffer, which nothing uses while parts run)
 ;   $02A7-$02FF  resident: variables and the copy of the part table (RAM
 ;                that neither BASIC nor the KERNAL uses)
 ;   $0334-$03FF  resident: the entry point for running parts and the
-;                loader's first half (the tape buffer, unused with disks)
+;                path's code: the KERNAL's or the fast loader's (the tape
+;                buffer, unused with disks)
 ;   $D000-$D0FF  resident: the decruncher, in the RAM beneath the I/O area
+;   $D100-$D1FF  resident: the end, beneath the I/O area too, copied over
+;                the path's code when the last part is done
 ;   $0400-$FFFF  everything else belongs to the parts; the screen's top
 ;                three rows ($0400-$0477) show each header while it loads
-;   $0801-$0DB1  this program, needed only until the loader runs
+;   $0801-$0FFF  this program, needed only until the loader runs
 ;   $FB-$FE, $57-$5C  zero page the loader and the decruncher use
+;
+; The two paths
+;   At the start the boot program reads the drive's ROM at $C000 with M-R:
+;   the 1541 family answers $97 and the 1571 $38 or $42 (it runs 1541 code
+;   in 1541 mode). Every CBM DOS drive takes M-R, and one without a 1541's
+;   ROM answers with another byte or an error message, whose first
+;   character is a digit; "UI" would reset the drive, which takes a second
+;   and loses a device number set in software. A 1541 gets the drive code
+;   (a bootstrap through M-W, started with M-E, which takes the rest over
+;   the bus) and loads every part through it. Anything else, or any drive
+;   while the left SHIFT key (or SHIFT LOCK) is down at the start, loads
+;   through the KERNAL.
 ;
 ; Calling convention for parts
 ;   A code part is called with JSR at its start address, with BASIC, the
 ;   KERNAL and I/O banked in ($01 = $37), interrupts on and the KERNAL's
 ;   variables as the KERNAL left them; it returns with RTS in that same
-;   state. It may use all memory from $0400 to $FFFF but $D000-$D0FF, the
+;   state. It may use all memory from $0400 to $FFFF but $D000-$D1FF, the
 ;   zero page but the KERNAL's $90-$FA, and the stack below what it was
 ;   given; it leaves $0100-$03FF alone (so it reads no lines through CHRIN
 ;   and calls no BASIC number output). An interrupt it installs through
 ;   $0314 (or $0318) keeps running while the parts after it load and
 ;   decrunch: while the KERNAL is banked out the routing below takes the
-;   hardware vectors to the same handler. An NMI in the moment the loader
-;   exchanges the RAM vectors finds the RAM's own: a part that plays on
-;   NMIs keeps a vector of its own at $FFFA-$FFFB too.
+;   hardware vectors to the same handler. (The RAM's vectors hold the
+;   routing's from the start, so an NMI finds one there even while the
+;   loader exchanges them; a part whose data covers $FFFA-$FFFF and plays
+;   on NMIs keeps a vector of its own there.) On the fast path the
+;   serial bus belongs to the loader: a part writes $DD00 only with bits
+;   3-5 clear (its VIC-II bank in bits 0-1) and leaves $DD02 at $3F, and
+;   uses no KERNAL disk routines.
 ;   A data part, built without an address, is loaded and decrunched but
 ;   not called: it stays in memory for the parts after it.
 ;
@@ -55,11 +74,12 @@
 ;          Changes A, X, Y, $FB-$FE and $57-$5C.
 ;
 ; The end
-;   After the last part, or after LOAD ERROR, the KERNAL's vectors and I/O
-;   are set up as at power-on (RESTOR, IOINIT), the VIC-II's interrupts
-;   turned off and its text screen at $0400 shown as it stands, the BASIC
-;   program emptied (NEW) with BASIC's pointers set for it, and BASIC's warm
-;   start prints READY.
+;   After the last part, or after LOAD ERROR, the drive code hands the
+;   drive back to its DOS (a reset), the KERNAL's vectors and I/O are set
+;   up as at power-on (RESTOR, IOINIT), the VIC-II's interrupts turned off
+;   and its text screen at $0400 shown as it stands, the BASIC program
+;   emptied (NEW) with BASIC's pointers set for it, and BASIC's warm start
+;   prints READY.
 
 CHROUT  = $ffd2
 CHRIN   = $ffcf
@@ -68,7 +88,9 @@ SETNAM  = $ffbd
 OPEN    = $ffc0
 CLOSE   = $ffc3
 CHKIN   = $ffc6
+CHKOUT  = $ffc9
 CLRCHN  = $ffcc
+CLALL   = $ffe7
 RESTOR  = $ff8a
 IOINIT  = $ff84
 romirq  = $ff48         ; the ROM's IRQ entry: saves A, X, Y, then ($0314)
@@ -87,14 +109,20 @@ basicstart = $0801
 basictop = $a000        ; BASIC's memory ends below its ROM
 txttab  = $2b           ; BASIC's memory pointers, from its program's start
 vicirqon = $d01a
-vicirqs = $d019
+keycolumns = $dc00
+keyrows = $dc01
 
 ptr     = $fb           ; where the next part byte goes; the decruncher's src
                         ; (its dst, $FD/$FE, gets the program's last address)
+count   = $57           ; the fast path's, in the decruncher's zero page:
+nybble  = $58           ; it decrunches only after loading
+outbyte = $59
 file    = 2             ; logical file and secondary address of a part
+commands = 15           ; the drive's command channel
 tablesize = 26 + 1
 tableoffset = 616
 headersize = 120
+endcopy = $d100         ; where the end waits, beneath the I/O area
 
         * = $0801
         .word basicend, 2026
@@ -102,7 +130,7 @@ headersize = 120
 basicend .word 0
 
 ; Clears the screen, leaving the cursor below the header rows, moves the
-; resident code into place and runs the loader.
+; resident code into place, chooses the path and runs the loader.
 install ldx #$ff        ; BASIC's stack is not needed: the end is a warm start
         txs
         inx
@@ -111,7 +139,7 @@ install ldx #$ff        ; BASIC's stack is not needed: the end is a warm start
         inx
         cpx #size(clearscreen)
         bne -
-        sei             ; the decruncher goes beneath the I/O area
+        sei             ; the decruncher and the end go beneath the I/O area
         lda #allram
         sta port
         ldx #decruncherend - decruncherimage
@@ -119,37 +147,36 @@ install ldx #$ff        ; BASIC's stack is not needed: the end is a warm start
         sta decrunch - 1,x
         dex
         bne -
+        ldx #beneathend - endimage
+-       lda endimage - 1,x
+        sta endcopy - 1,x
+        dex
+        bne -
+        ldx #5          ; the RAM vectors start as the routing's, so that
+-       lda vectors,x   ; the exchange swaps them with themselves unless a
+        sta $fffa,x     ; part brings bytes there: no moment of the exchange
+        dex             ; leaves an NMI a vector of nothing
+        bpl -
         lda #kernalio
         sta port
         cli
-        ldx #lowend - lowimage
--       lda lowimage - 1,x
-        sta routing - 1,x
-        dex
-        bne -
-        ldx #secondend - secondimage
--       lda secondimage - 1,x
-        sta second - 1,x
-        dex
-        bne -
-        ldx #residentend - residentimage
--       lda residentimage - 1,x
-        sta resident - 1,x
-        dex
-        bne -
-        ldx #loaderend - loaderimage
--       lda loaderimage - 1,x
-        sta loadnext - 1,x
-        dex
-        bne -
-        ldx #tablesize
--       lda table - 1,x
-        sta parts - 1,x
-        dex
-        bne -
+        #place lowimage, lowend, routing
+        #place secondimage, secondend, second
+        #place residentimage, residentend, resident
+        #place table, table + tablesize, parts
         lda device
         sta bootdevice
+        jsr choosepath
         jmp loader
+
+; Copies an image to where it runs.
+place   .macro image, end, to
+        ldx #\end - \image
+-       lda \image - 1,x
+        sta \to - 1,x
+        dex
+        bne -
+        .endm
 
 clearscreen .byte $93, $11, $11, $11
 
@@ -158,6 +185,148 @@ clearscreen .byte $93, $11, $11, $11
         .cerror * > $0801 + tableoffset - 2, "the installer runs into the part table"
         .fill $0801 + tableoffset - 2 - *, 0
 table   .fill tablesize, $80
+
+; Loads through the drive code on a 1541, through the KERNAL elsewhere or
+; with SHIFT down: places the path's code and, for the fast path, starts
+; the drive code.
+choosepath
+        lda #$fd        ; the keyboard's column 1: row 7 is the left SHIFT
+        sta keycolumns
+        lda keyrows
+        ldx #$7f
+        stx keycolumns
+        and #$80
+        beq kernalpath
+        lda #0
+        jsr SETNAM
+        lda #commands
+        ldx bootdevice
+        tay
+        jsr SETLFS
+        jsr OPEN
+        bcs closed
+        lda #<readrom
+        sta ptr
+        lda #>readrom
+        sta ptr + 1
+        ldy #size(readrom)
+        jsr tell
+        bcs closed
+        ldx #commands
+        jsr CHKIN
+        bcs closed
+        jsr CHRIN
+        pha
+        jsr CLRCHN
+        pla
+        ldx #size(family) - 1
+-       cmp family,x
+        beq fastpath
+        dex
+        bpl -
+closed  lda #commands
+        jsr CLOSE
+kernalpath
+        #place kernalimage, kernalend, pathslot
+        rts
+
+; The 1541: the bootstrap through M-W, started by M-E as the name of a
+; new open of the command channel (a close of it would reach the drive
+; code as changes of ATN), which the KERNAL then forgets without a word on
+; the bus. The bootstrap holds DATA once it runs, and takes the rest.
+fastpath
+        jsr writeboot
+        lda #commands
+        jsr CLOSE
+        lda #size(runboot)
+        ldx #<runboot
+        ldy #>runboot
+        jsr SETNAM
+        lda #commands
+        ldx bootdevice
+        tay
+        jsr SETLFS
+        jsr OPEN
+        jsr CLALL
+        #place fastimage, fastend, pathslot
+-       bit $dd00       ; DATA held: the bootstrap runs
+        bmi -
+        lda #>driveimage
+        sta upload + 2
+        ldx #0
+-       stx sent
+upload  lda driveimage,x
+        jsr command
+        ldx sent
+        inx
+        bne -
+        inc upload + 2
+        lda upload + 2
+        cmp #(>driveimage) + drivecode.pages
+        bne -
+        rts
+
+sent    .byte 0
+
+; Sends the Y bytes at (ptr) to the command channel, and has the drive
+; carry them out. Carry set when the drive is not there.
+tell    sty sent
+        ldx #commands
+        jsr CHKOUT
+        bcs +
+        ldy #0
+-       lda (ptr),y
+        jsr CHROUT
+        iny
+        cpy sent
+        bne -
+        jsr CLRCHN      ; UNLISTEN: the drive carries the command out
+        clc
++       rts
+
+; Writes the bootstrap into the drive with M-W, 32 bytes a command (the
+; drive takes at most 35).
+writeboot
+        ldx #0
+-       stx sent
+        ldx #commands
+        jsr CHKOUT
+        ldx #0
+-       lda memorywrite,x
+        jsr CHROUT
+        inx
+        cpx #size(memorywrite)
+        bne -
+        lda sent
+        clc
+        adc #<drivecode.bootstrap
+        jsr CHROUT
+        lda #>drivecode.bootstrap
+        jsr CHROUT
+        lda #32
+        jsr CHROUT
+        ldx sent
+        ldy #32
+-       lda drivecode.bootstrapimage,x
+        jsr CHROUT
+        inx
+        dey
+        bne -
+        jsr CLRCHN
+        ldx sent
+        txa
+        clc
+        adc #32
+        tax
+        cmp #drivecode.bootstrapend - drivecode.bootstrap
+        bcc ---
+        rts
+
+; The bytes at the ROM's first address a 1541 and a 1571 answer.
+family  .byte $97, $38, $42
+readrom .text "M-R", $00, $c0, 1
+memorywrite .text "M-W"
+runboot .text "M-E", <drivecode.bootstrap, >drivecode.bootstrap
 
 lowimage
         .logical $0100
@@ -211,24 +380,26 @@ preload lda #1
 refuse  sec
 +       rts
 
-; Decrunches with all RAM banked in. The RAM vectors at $FFFA-$FFFF take
-; interrupts to the routing meanwhile (from before the data loads), and get
-; their bytes back after; a part that reaches the last page brings its own,
-; so it decrunches with interrupts held off.
+; Decrunches with all RAM banked in (the work goes on beneath the I/O
+; area, see below), and exchanges the RAM vectors at $FFFA-$FFFF with the
+; routing's, banking the KERNAL out for the moment it takes. Both end in
+; kernalback.
 decrunchpart
+        lda #<decrunchbeneath
+        .byte $2c       ; BIT abs: passes over the LDA
+exchange
+        lda #<exchangebeneath
+tobeneath
         php
         sei
-        lda #allram
-        sta port
-        ldx endpage
-        inx
-        beq +
-        plp             ; the caller's interrupt flag while decrunching:
-        php             ; the routing's vectors are in place
-+       jsr decrunch
+        ldx #allram
+        stx port
+        sta beneath + 1
+beneath jmp endcopy     ; to the page's routine the low byte names
+
+kernalback
         lda #kernalio
         sta port
-        jsr exchange    ; the part's bytes back at $FFFA-$FFFF
         plp
         clc
         rts
@@ -239,68 +410,15 @@ banked  pla
         pla
         rti
 
-; Prints "LOAD ERROR AA" and ends.
-failed  ldx #0
--       lda errortext,x
-        jsr CHROUT
-        inx
-        cpx #size(errortext) + size(name)
-        bne -
-        lda #13
-        jsr CHROUT
+; After LOAD ERROR (carry set) or the last part: the drive back to its DOS,
+; then the end, copied over the path's code, which is done.
+theend  php
+        jsr closepath
+        lda #<copybeneath
+        jsr tobeneath
+        plp
+        jmp theendcopy
 
-; The clean end: the KERNAL's vectors and its I/O as power-on sets them
-; (its timer interrupt, CIA 2's VIC bank, the SID silent), no raster
-; interrupt, the text screen at $0400 shown, BASIC's pointers for an empty
-; program (parts may have used its zero page), and BASIC's warm start.
-finish  sei
-        jsr RESTOR
-        jsr IOINIT
-        lda #0
-        sta vicirqon
-        sta basicstart
-        sta basicstart + 1
-        lda #$1b
-        sta $d011
-        lda #$c8
-        sta $d016
-        lda #$15
-        sta $d018
-        ldx #size(basicpointers) - 1
--       lda basicpointers,x
-        sta txttab,x
-        dex
-        bpl -
-        jmp (warmstart)
-
-; TXTTAB, VARTAB, ARYTAB, STREND, FRETOP, FRESPC, MEMSIZ
-basicpointers .word basicstart, basicstart + 2, basicstart + 2, basicstart + 2, basictop, basictop, basictop
-        .here
-lowend
-        .cerror routing + lowend - lowimage > $01c0, format("the routing takes %d bytes, into the stack", lowend - lowimage)
-
-residentimage
-        .logical $02a7
-resident
-bootdevice .byte 8
-nextpart .byte 0        ; the part to start next
-ahead   .byte 0         ; 1 while that part is in memory already
-caller  .byte 0         ; the page a running part called loadnext from, or
-                        ; 0 when the boot program loads
-endpage .byte 0         ; the last page of the part being decrunched
-crunchedat .word 0      ; where the part's crunched data loads
-start   .word 0         ; the part's start address
-errortext .text "LOAD ERROR "
-name    .text "?A"      ; the part's file name, printed after the error text
-
-; Reads a byte of the part's head; anything but a clean read fails the
-; part.
-byte    jsr CHRIN
-        ldx status
-        bne +
-        rts
-+       pla             ; leave byte's caller for the failure
-        pla
 unreadable
         lda #3
         .byte $2c       ; BIT abs: passes over the LDA #2
@@ -312,33 +430,55 @@ overlapping
         sec
         rts
 
-closefile
-        jsr CLRCHN
-        lda #file
-        jmp CLOSE
-
 call    jmp (start)
 
-vectors .word nmi, 0, irq ; exchanged with $FFFA-$FFFF while decrunching
-parts   .fill tablesize, $80
-        .here
-residentend
-        .cerror residentend - residentimage > $59, "the loader's variables run into the KERNAL's vectors"
+; The fast path's end: the drive code resets the drive, whose DOS then
+; answers as before.
+quitdrive
+        lda #$80
+        jmp command
 
-loaderimage
-        .logical $0334
-loadnext jmp preload
+; The rest of the head: the start address and the part's last address;
+; fails a part that would cover the caller's page.
+range   lda crunchedat + 1
+        cmp #>screen    ; data below the screen would load over the loader
+        bcc unreadable
+        jsr headbyte
+        sta start
+        jsr headbyte
+        sta start + 1
+        jsr headbyte
+        sta dst
+        jsr headbyte
+        sta dst + 1
+        sta endpage
+        cmp caller      ; the part covers the caller's page when
+        bcc fits        ; crunchedat <= caller <= its last page
+        lda caller
+        cmp crunchedat + 1
+        bcc fits
+        jmp overlapping
+fits    jsr exchange    ; from here on all RAM may be banked in
+        jmp loaddata
+        .here
+lowend
+        .cerror routing + lowend - lowimage > $01c0, format("the routing takes %d bytes, into the stack", lowend - lowimage)
+
+secondimage
+        .logical $0200
+second
 
 ; Starts the parts in turn, each loaded now or by the part before it.
 loader  ldx nextpart
         lda parts,x
         bpl +
-        jmp finish      ; the end mark
+        clc             ; the end mark
+        jmp theend
 +       lsr ahead
         bcs +
         jsr loadpart
         bcc +
-        jmp failed
+        jmp theend      ; the carry is set: LOAD ERROR
 +       inc nextpart
         lda start       ; a part whose start address is its crunched load
         cmp crunchedat  ; address is data
@@ -355,33 +495,41 @@ loadpart
         ldx nextpart
         lda parts,x
         sta name
-        lda #2
-        ldx #<name
-        ldy #>name
-        jsr SETNAM
-        lda #file
-        ldx bootdevice
-        tay
-        jsr SETLFS
-        jsr OPEN
-        bcs failedopen
-        ldx #file
-        jsr CHKIN
-        bcs failedopen
+        jsr openpart
+        bcc +
+        jmp unreadable
 
 ; The part file: the crunched data's load address, the header text, the
 ; start address, then the crunched data, which starts with the program's
 ; last address.
-        jsr byte
++       jsr headbyte
         sta crunchedat
-        jsr byte
+        jsr headbyte
         sta crunchedat + 1
-        cmp #>screen    ; data below the screen would load over the loader
-        bcc failedopen
         ldy #0
-header  jsr byte        ; ASCII as screen codes: letters of either case,
+        jmp header
+        .here
+secondend
+        .cerror secondend - secondimage > $59, "the loader runs past BASIC's input buffer"
+
+residentimage
+        .logical $02a7
+resident
+bootdevice .byte 8
+nextpart .byte 0        ; the part to start next
+ahead   .byte 0         ; 1 while that part is in memory already
+caller  .byte 0         ; the page a running part called loadnext from, or
+                        ; 0 when the boot program loads
+endpage .byte 0         ; the last page of the part being decrunched
+crunchedat .word 0      ; where the part's crunched data loads
+start   .word 0         ; the part's start address
+name    .text "?A"      ; the part's file name
+
+; The part's header, shown unless a running part owns the screen, its
+; start address and its last address: whether it may load at all.
+header  jsr headbyte        ; ASCII as screen codes: letters of either case,
         ldx caller      ; digits, blank and punctuation; the rest blank.
-        bne shown       ; A running part owns the screen.
+        bne shown
         cmp #$20
         bcc blank
         cmp #$40
@@ -398,36 +546,72 @@ show    sta screen,y
 shown   iny
         cpy #headersize
         bne header
-        jsr byte
-        sta start
-        jsr byte
-        sta start + 1
-        jsr byte
-        sta dst
-        jsr byte
-        sta dst + 1
-        sta endpage
-        cmp caller      ; the part covers the caller's page when
-        bcc fits        ; crunchedat <= caller <= its last page
-        lda caller
-        cmp crunchedat + 1
-        bcc fits
-        jmp overlapping
-failedopen
-        jmp unreadable
-fits    jsr exchange    ; from here on all RAM may be banked in
-        jmp data
-        .here
-loaderend
-        .cerror loadnext + loaderend - loaderimage > $0400, format("the loader takes %d bytes, past $03FF", loaderend - loaderimage)
+        jmp range
 
-secondimage
-        .logical $0200
-second
+parts   .fill tablesize, $80
+        .here
+residentend
+        .cerror residentend - residentimage > $59, "the loader's variables run into the KERNAL's vectors"
+
+; The path's code goes in its slot behind loadnext: its entry points
+; first, in the same places for both paths.
+loadnext = $0334
+pathslot = loadnext
+openpart = pathslot + 3 ; opens the part name names: carry set when it cannot
+headbyte = pathslot + 6 ; the head's next byte, or on failure out of its
+                        ; caller to unreadable
+loaddata = pathslot + 9 ; the part's data after its head, then decrunched
+closefile = pathslot + 12 ; gives the part up
+closepath = pathslot + 15 ; no more parts
+
+entries .macro open, byte, data, close, end
+        jmp preload
+        jmp \open
+        jmp \byte
+        jmp \data
+        jmp \close
+        jmp \end
+        .endm
+
+kernalimage
+        .logical pathslot
+        #entries kernalopen, kernalbyte, kernaldata, kernalclose, kernaldone
+
+kernalopen
+        lda #2
+        ldx #<name
+        ldy #>name
+        jsr SETNAM
+        lda #file
+        ldx bootdevice
+        tay
+        jsr SETLFS
+        jsr OPEN
+        bcs +
+        ldx #file
+        jmp CHKIN       ; carry set when it fails
+kernaldone
++       rts             ; (and nothing to hand back at the end)
+
+; A byte of the part's head; anything but a clean read fails the part.
+kernalbyte
+        jsr CHRIN
+        ldx status
+        bne +
+        rts
++       pla             ; leave byte's caller for the failure
+        pla
+        jmp unreadable
+
+kernalclose
+        jsr CLRCHN
+        lda #file
+        jmp CLOSE
 
 ; The crunched data goes after its two address bytes; ptr is a page, Y
 ; the place in it, so the end address comes out of the loop for free.
-data    lda crunchedat  ; the carry is clear
+kernaldata
+        lda crunchedat  ; the carry is clear
         adc #2
         tay
         lda crunchedat + 1
@@ -458,36 +642,217 @@ data    lda crunchedat  ; the carry is clear
         dec ptr + 1
 +       dey
         sty ptr
-        jsr closefile
-
+        jsr kernalclose
         jmp decrunchpart
 
-; Exchanges the RAM vectors at $FFFA-$FFFF with the routing's, banking the
-; KERNAL out for the moment it takes; not for a part that reaches the last
-; page, which brings its own.
-exchange
+        .here
+kernalend
+        .cerror pathslot + kernalend - kernalimage > $0400, format("the KERNAL's path takes %d bytes, past $03FF", kernalend - kernalimage)
+
+fastimage
+        .logical pathslot
+        #entries fastopen, slowbyte, fastdata, fastclose, quitdrive
+
+; Asks the drive code for the part: carry clear when its head comes.
+fastopen
+        lda name
+        jsr command
+        jsr getframe
+        eor #126        ; the head's length, or $FF for a part that fails
+        cmp #1
+wait14  nop             ; 14 cycles with the call
+fastclose
+        rts             ; the drive code waits for the next command anyway
+
+; Loads the frames of the part's data, each to the address it comes with,
+; stored with all RAM banked in (a frame may lie beneath the I/O area),
+; until the end frame brings the address of the data's last byte.
+fastdata
+        lda #0          ; the next frame
+        jsr command
+        jsr getframe
+        tax
+        beq ended
+        inx
+        beq broken
+        sta count
+        jsr pointer
+        ldy #0
+-       jsr getbyte
         php
         sei
-        ldx endpage
-        inx
-        beq +
-        lda #allram
-        sta port
-        jsr swapvectors
-        lda #kernalio
-        sta port
-+       plp
+        ldx #allram
+        stx port
+        sta (ptr),y
+        ldx #kernalio
+        stx port
+        plp
+        iny
+        cpy count
+        bne -
+        beq fastdata
+ended   jsr pointer
+        jmp decrunchpart
+broken  jsr exchange
+        jmp unreadable
+
+; An address from the drive code into ptr.
+pointer jsr slowbyte
+        sta ptr
+        jsr slowbyte
+        sta ptr + 1
+        rts
+
+; Sends A to the drive code: a bit at each change of ATN, least significant
+; first, CLK pulled for a 1. Before each bit the drive gets the time it
+; takes for the one before, at most 45 cycles, and more before the first,
+; when it may still be finishing a frame.
+command sta outbyte
+        ldx #8
+        ldy #25         ; longer before the first bit
+-       dey
+        bne -
+        lda $dd02
+        eor #$08        ; ATN changes
+        ora #$10        ; CLK let go: a 0
+        lsr outbyte
+        bcc +
+        and #$ef        ; CLK pulled: a 1
++       sta $dd02
+        ldy #5
+        dex
+        bne -
+        rts             ; ATN is released again, and CLK too: the commands
+                        ; that frames follow have bit 7 clear
+
+; Waits until the drive code lets DATA go: the frame is ready.
+getframe
+-       bit $dd00
+        bpl -
+
+; A byte for which the drive code needs longer than between the bytes of
+; a frame: up to 80 cycles.
+slowbyte
+        ldx #11
+-       dex
+        bne -
+
+; A byte from the drive code, two bits at each change of ATN: each pair is
+; read 20 cycles after the change, and the drive code answers within 13.
+; The pairs come as DATA and CLK in bits 7 and 6, in the order 5 4, 7 6,
+; 1 0, 3 2; the low bits read back what the C64 drives, which the shifts
+; and the masks leave out.
+getbyte ldx #$37        ; ATN pulled
+        stx $dd02
+        jsr wait14
+        lda $dd00
+        ldx #$3f        ; released
+        stx $dd02
+        lsr a
+        lsr a
+        jsr fastclose   ; an RTS: 12 cycles in 3 bytes
+        eor $dd00       ; 7 6 5 4 and noise
+        ldx #$37
+        stx $dd02
+        and #$f0
+        sta nybble
+        jsr fastclose
+        lda $dd00
+        ldx #$3f
+        stx $dd02
+        lsr a
+        lsr a
+        jsr fastclose
+        eor $dd00
+        lsr a           ; 3 2 1 0
+        lsr a
+        lsr a
+        lsr a
+        ora nybble
         rts
         .here
-secondend
-        .cerror secondend - secondimage > $59, "the loader runs past BASIC's input buffer"
+fastend
+        .cerror pathslot + fastend - fastimage > $0400, format("the fast path takes %d bytes, past $03FF", fastend - fastimage)
 
 decruncherimage
         .logical $d000
         .include "decrunch.asm"
 
-; Exchanges the RAM vectors with the routing's; run with all RAM banked in.
-swapvectors
+        .here
+decruncherend
+        .cerror * - decruncherimage > 256, format("the decruncher's page holds %d bytes", * - decruncherimage)
+
+endimage
+        .logical pathslot
+theendcopy
+        bcc finish
+
+; Prints "LOAD ERROR AA" and ends.
+failed  ldx #0
+-       lda errortext,x
+        jsr CHROUT
+        inx
+        cpx #size(errortext)
+        bne -
+        lda name
+        jsr CHROUT
+        lda name + 1
+        jsr CHROUT
+        lda #13
+        jsr CHROUT
+
+; The clean end: the KERNAL's vectors and its I/O as power-on sets them
+; (its timer interrupt, CIA 2's VIC bank, the SID silent), no raster
+; interrupt, the text screen at $0400 shown, BASIC's pointers for an empty
+; program (parts may have used its zero page), and BASIC's warm start.
+finish  sei
+        jsr RESTOR
+        jsr IOINIT
+        lda #0
+        sta vicirqon
+        sta basicstart
+        sta basicstart + 1
+        lda #$1b
+        sta $d011
+        lda #$c8
+        sta $d016
+        lda #$15
+        sta $d018
+        ldx #size(basicpointers) - 1
+-       lda basicpointers,x
+        sta txttab,x
+        dex
+        bpl -
+        jmp (warmstart)
+
+errortext .text "LOAD ERROR "
+; TXTTAB, VARTAB, ARYTAB, STREND, FRETOP, FRESPC, MEMSIZ
+basicpointers .word basicstart, basicstart + 2, basicstart + 2, basicstart + 2, basictop, basictop, basictop
+        .here
+endend
+        .cerror endend - endimage > $0400 - pathslot, "the end is longer than the path's slot"
+
+beneathimage
+        .logical endcopy + endend - endimage
+
+; Decrunches, the RAM vectors at $FFFA-$FFFF taking interrupts to the
+; routing meanwhile (from before the data loads), and gives them their
+; bytes back after; a part that reaches the last page brings its own, so
+; it decrunches with interrupts held off.
+decrunchbeneath
+        ldx endpage
+        inx
+        beq +
+        plp             ; the caller's interrupt flag while decrunching:
+        php             ; the routing's vectors are in place
++       jsr decrunch
+
+; Exchanges the RAM vectors with the routing's; not for a part that
+; reaches the last page.
+exchangebeneath
+        ldx endpage
+        inx
+        beq +
         ldx #5
 -       lda $fffa,x
         ldy vectors,x
@@ -496,7 +861,23 @@ swapvectors
         sta $fffa,x
         dex
         bpl -
-        rts
++       jmp kernalback
+
+; Copies the end over the path's code, and comes back.
+copybeneath
+        ldx #endend - endimage
+-       lda endcopy - 1,x
+        sta pathslot - 1,x
+        dex
+        bne -
+        jmp kernalback
+
+vectors .word nmi, 0, irq ; exchanged with $FFFA-$FFFF while decrunching
         .here
-decruncherend
-        .cerror * - decruncherimage > 256, format("the decruncher's page holds %d bytes", * - decruncherimage)
+beneathend
+        .cerror endcopy + beneathend - endimage > endcopy + $100, "the end's page is full"
+
+driveimage
+drivecode .block
+        .include "drive.asm"
+        .bend

@@ -60,9 +60,37 @@ class bootdisk : public ::testing::Test {
     ASSERT_EQ(run.status, 0) << run.output;
   }
 
-  programrun boot(std::vector<std::string> arguments) const {
+  // Boots the disk on one drive: "1541" loads through the boot program's
+  // drive code, "dos" (a drive that runs no drive code) through the KERNAL.
+  programrun bootwith(const std::string& drive,
+                      std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), {"--drive", drive});
     arguments.push_back("out/tarv.d64");
     return runc64(arguments, work);
+  }
+
+  // Boots the disk through the KERNAL, then through the drive code, which
+  // must leave the same screen, stop the same way and dump the same bytes.
+  // The drive code's run is the one returned.
+  programrun boot(const std::vector<std::string>& arguments) const {
+    const programrun kernal = bootwith("dos", arguments);
+    const std::vector<filebytes> kernaldumps = dumpsof(arguments);
+    const programrun fast = bootwith("1541", arguments);
+    EXPECT_EQ(screenabove(fast), screenabove(kernal)) << kernal.output;
+    EXPECT_EQ(stopreason(fast), stopreason(kernal)) << kernal.output;
+    EXPECT_EQ(dumpsof(arguments), kernaldumps);
+    return fast;
+  }
+
+  // The files the --dump options wrote.
+  std::vector<filebytes> dumpsof(const std::vector<std::string>& arguments) const {
+    std::vector<filebytes> dumps;
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+      if (arguments[i] != "--dump") continue;
+      const std::string& dump = arguments[i + 1];
+      dumps.push_back(readfile(work / dump.substr(dump.find('=') + 1)));
+    }
+    return dumps;
   }
 
   static std::vector<std::string> screenrows(const programrun& run) {
@@ -78,6 +106,18 @@ class bootdisk : public ::testing::Test {
 
   static std::string stopline(const programrun& run) {
     return screenrows(run).back();
+  }
+
+  static std::vector<std::string> screenabove(const programrun& run) {
+    std::vector<std::string> rows = screenrows(run);
+    if (!rows.empty()) rows.pop_back();
+    return rows;
+  }
+
+  // The stop line up to its address: the counts differ between drives.
+  static std::string stopreason(const programrun& run) {
+    const std::string line = stopline(run);
+    return line.substr(0, line.find(',', line.find("pc $")));
   }
 
   testfolder root;

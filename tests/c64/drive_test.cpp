@@ -144,7 +144,9 @@ TEST(drivememory, TheAddressDecodingMirrorsRamAndTheVias) {
   EXPECT_EQ(drive.read(0x3BF2), 0xFF) << "through the 1 KB, every 8 KB";
   EXPECT_EQ(drive.read(0x1C02), 0x00) << "VIA 2's is its own";
   EXPECT_EQ(drive.read(0x1000), 0xFF) << "nothing at $1000-$17FF";
-  EXPECT_EQ(drive.read(0xC000), 0x00) << "no ROM";
+  EXPECT_EQ(drive.read(0xC000), 0x97) << "the 1541 family's first ROM byte";
+  EXPECT_EQ(drive.read(0xFFFC) | drive.read(0xFFFD) << 8, 0xEAA0) << "reset";
+  EXPECT_EQ(drive.read(0xC001), 0x00) << "no other ROM";
   EXPECT_TRUE(drivememory::inrom(0x8000));
   EXPECT_FALSE(drivememory::inrom(0x7FFF));
 }

@@ -34,8 +34,11 @@ void runcommand(drive& unit, const std::string& command,
     const unsigned count = command.size() > 5 && byte(5) != 0 ? byte(5) : 1;
     unit.status.clear();
     for (unsigned i = 0; i < count; ++i) {
+      const auto at = static_cast<std::uint16_t>(address + i);
       unit.status += static_cast<char>(
-          *drivememorybyte(unit, static_cast<std::uint16_t>(address + i)));
+          !drivememory::inrom(at) ? *drivememorybyte(unit, at)
+          : unit.hardware         ? romvalue(at)
+                                  : 0);
     }
   } else if (what == 'E' && unit.hardware) {
     drivecpu& processor = unit.hardware->processor;

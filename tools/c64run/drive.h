@@ -30,6 +30,9 @@ struct channel {
 // Where the RTS of drive code that M-E called lands: in the DOS (its idle
 // loop in a 1541's ROM), which has the drive back.
 constexpr std::uint16_t dosreturn = 0xEBE7;
+// The ROM's reset, which drive code jumps to through $FFFC to hand the
+// drive back: the DOS starts again.
+constexpr std::uint16_t dosreset = 0xEAA0;
 
 // The drive's 1 MHz clock, from the C64's 985,248 Hz one.
 inline std::uint64_t drivetime(std::uint64_t c64cycles) {
@@ -58,7 +61,9 @@ drive makedrive(d64image image, bool with1541);
 void runcommand(drive& unit, const std::string& command,
                 std::uint64_t c64cycles);
 
-// The drive's memory as M-W and M-R see it.
+// The drive's memory as M-W and M-R see it; its ROM area reads as a 1541's
+// where loaders look (a device without the 1541's hardware answers 0
+// there).
 std::uint8_t* drivememorybyte(drive& unit, std::uint16_t address);
 
 // The whole file (load address first) the name matches, or nothing.

@@ -13,6 +13,7 @@ std::uint8_t iochips::read(std::uint16_t address, std::uint64_t now) {
   } else if (address < 0xDC00) {
     value = static_cast<std::uint8_t>(colours[address & 0x3FF] | 0xF0);
   } else if (address < 0xDD00) {
+    cia1.inputsb = keyboardrows();
     value = cia1.read(address, now);
   } else if (address < 0xDE00) {
     value = cia2.read(address, now);
@@ -54,6 +55,13 @@ std::uint64_t iochips::service(std::uint64_t now) {
     updatelines(at);
   }
   return stolen;
+}
+
+// The keyboard's rows as CIA 1's port B sees them: the left SHIFT key, at
+// column 1 and row 7, pulls row 7 low while port A drives column 1 low.
+std::uint8_t iochips::keyboardrows() const {
+  const bool column1 = !(cia1.pinsa() & 0x02);
+  return shiftheld && column1 ? 0x7F : 0xFF;
 }
 
 void iochips::updatelines(std::uint64_t now) {

@@ -40,10 +40,13 @@ class iochips {
 
   vic video;
   cia cia1, cia2;
+  // The keyboard: nothing is typed, but the left SHIFT key may be held.
+  bool shiftheld = false;
   std::vector<sidwrite> sidwrites;
   std::array<std::uint8_t, 0x400> colours{};
 
  private:
   void updatelines(std::uint64_t now);
+  std::uint8_t keyboardrows() const;
   bool nmiline = false;
 };

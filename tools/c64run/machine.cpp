@@ -126,15 +126,16 @@ static void runrom(machine& c64) {
 }
 
 // Drive code runs beside the C64, each machine at its own clock, the bus
-// between them brought up to date at every instruction, until its RTS
-// hands the drive back to the DOS.
+// between them brought up to date at every instruction, until its RTS or
+// a reset hands the drive back to the DOS.
 static void rundrive(machine& c64, drive& unit) {
   drivehardware& hardware = *unit.hardware;
   cia& port = c64.bus.chips.cia2;
   connectbus(port, hardware.bus.via1);
   const std::uint64_t until = drivetime(c64.bus.cycles);
   while (hardware.bus.cycles < until) {
-    if (hardware.processor.pc == dosreturn) {
+    if (hardware.processor.pc == dosreturn ||
+        hardware.processor.pc == dosreset) {
       unit.coderunning = false;
       return;
     }

@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
   try {
     chosen = parseoptions(std::vector<std::string>(argv + 1, argv + argc));
     c64 = std::make_unique<machine>(!chosen.rawfile.empty());
+    c64->bus.chips.shiftheld = chosen.holdshift;
     if (chosen.rawfile.empty()) {
       disk = makedrive(readimage(chosen.image), chosen.with1541);
       autostart(*c64, disk);

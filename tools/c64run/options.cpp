@@ -5,7 +5,7 @@
 const char* const usage =
     "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "[--sid-log FILE] [--drive 1541|dos] [--dump-drive FROM-TO=FILE]... "
-    "IMAGE.d64\n"
+    "[--hold-shift] IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "--raw FILE@ADDR --start ADDR";
 
@@ -80,6 +80,8 @@ options parseoptions(const std::vector<std::string>& arguments) {
       if (chosen.drivedumps.back().to > 0x07FF) {
         throw badusage("the drive's RAM ends at $07FF");
       }
+    } else if (argument == "--hold-shift") {
+      chosen.holdshift = true;
     } else if (argument == "--sid-log") {
       chosen.sidlog = arguments[++i];
     } else if (argument == "--start") {

@@ -1,0 +1,719 @@
+; The drive code: loads the parts on a 1541 (or a drive that runs 1541
+; code) through the drive's own hardware, without its ROM, and hands them
+; to the C64 over the serial bus. The boot program sends the bootstrap with
+; M-W, starts it with M-E and sends it the rest.
+;
+; Drive memory map
+;   $00-$2F      zero page variables
+;   $0100-$013F  the stack
+;   $0140-$0284  a data block as read, 325 bytes of GCR
+;   $0285-$06FA  this code
+;   $06FB-$07FE  the block decoded: its ID, 256 bytes, the checksum, 2 more;
+;                before that the bootstrap, at $0790, which receives this
+;                code in whole pages, from $0285 up to $0784
+;
+; Bytes as the drive keeps them
+;   Decoding leaves each byte in its sent form, its bits in the order the
+;   protocol puts them on the lines and inverted (see sent); a byte the drive
+;   itself needs goes through sent again, which is its own inverse.
+;
+; The protocol (the C64 leads every step; see boot.asm for its side)
+;   Commands, C64 to drive: a byte, least significant bit first, a bit at
+;   each change of ATN, CLK carrying it (pulled for 1). Meanwhile the drive
+;   holds DATA: it is busy until it releases DATA.
+;     a letter  the part whose name is that letter and "A": its head
+;     0         the part's next frame
+;     $80       the end: the drive resets and is a disk drive again
+;   Frames, drive to C64: bytes, two bits at each change of ATN, on DATA and
+;   CLK; the C64 reads them a fixed time after its change, which is longer
+;   than the drive ever takes to answer (13 cycles).
+;     head      126, then the part file's first 126 bytes
+;     data      n (1-254), the address for its bytes, low byte first, n bytes
+;     end       0, then the part's last address (where its data ends)
+;     failed    $FF: the block could not be read
+
+zp      = $00
+track   = $02           ; the track under the head
+want    = $03           ; the track of the block to read
+sector  = $04           ; and its sector
+wanted  = $05           ; 3 bytes: the GCR of sector and track in a header
+tries   = $08
+seen    = $09           ; headers passed while looking for the block
+half    = $0a           ; the stepper's direction
+value   = $0b           ; the byte a command brings
+t       = $0c           ; scratch
+from    = $0d           ; decoding: GCR from here
+to      = $0f           ; bytes to here
+groups  = $11
+g       = $12           ; 5 GCR bytes
+next    = $17           ; 2: the link of the block in memory, plain
+addr    = $19           ; 2: where the next data frame's bytes go
+count   = $1b           ; bytes in a frame
+first   = $1c           ; the block's index of its first byte
+pending = $1d           ; 1 while the head's block has bytes left to send
+v3      = $1e           ; the values of a byte's third and fourth pairs
+v4      = $1f
+final   = $20           ; 2: the address of the last byte sent
+atn     = $24           ; the bus port as last seen: bit 7, ATN
+entry   = $22           ; 3: the directory entry being looked at, then the
+                        ; track and sector it names
+u       = $25           ; scratch
+
+raw     = $0140
+block   = $06fc         ; block + 0: the link track, + 1: the link sector
+id      = block - 1
+checksum = block + 256
+
+; The port of VIA 1: the serial bus.
+busport = $1800
+dataout = $02
+clkout  = $08
+atnack  = $10
+; The port of VIA 2: the disk.
+diskport = $1c00
+gcrbyte = $1c01
+syncmark = $80          ; bit 7 of diskport, low while a sync passes
+
+bootstrap = $0790
+codestart = $0285
+pages   = 5
+
+        .logical codestart
+main    ldx #$3f
+        txs
+        lda #$ee        ; CA2 high: byte ready sets V through SO
+        sta $1c0c
+        lda #$6f        ; the stepper, motor, LED and density are outputs
+        sta $1c02
+        lda diskport
+        ora #$0c        ; motor and LED on
+        sta diskport
+        lda #18         ; where the DOS left the head: it loaded from the
+        sta track       ; directory last
+loop    jsr receive
+        beq nextframe
+        bmi quit
+        jsr findfile
+        bcs fail
+        lda entry + 1
+        sta want
+        lda entry + 2
+        sta sector
+        jsr readblock
+        bcs fail
+        jsr linkof
+        lda next        ; a part shorter than its head fails
+        bne +
+        lda next + 1
+        cmp #127
+        bcc fail
++       lda #126
+        jsr sendfirst
+        ldy #2
+-       lda block,y
+        jsr sendbyte
+        iny
+        cpy #128
+        bne -
+        ldy #3          ; the crunched data goes two bytes above its load
+        jsr plainat     ; address, which the file's first two bytes hold
+        sta addr + 1
+        dey
+        jsr plainat
+        clc
+        adc #2
+        sta addr
+        bcc +
+        inc addr + 1
++
+        sec             ; the head's block has bytes left
+        ror pending
+        bne loop
+
+quit    jmp ($fffc)     ; the ROM's reset: a disk drive again
+
+fail    lda #$ff
+        jsr sendfirst
+        jmp loop
+
+nextframe
+        ldy #128
+        bit pending
+        bmi frame
+        lda next
+        beq end
+        sta want
+        lda next + 1
+        sta sector
+        jsr readblock
+        bcs fail
+        jsr linkof
+        ldy #2
+frame   sty first
+        lsr pending
+        lda next        ; the last block ends at its link's sector byte
+        beq +
+        lda #255
+        bne ++
++       lda next + 1
++       sec             ; the bytes from first to there
+        sbc first
+        adc #0          ; the carry is set: plus one
+        sta count
+        jsr sendfirst
+        lda addr
+        jsr sendplain
+        lda addr + 1
+        jsr sendplain
+        ldy first
+-       lda block,y
+        jsr sendbyte
+        iny
+        dec count
+        bne -
+        dey             ; the last byte's address
+        tya
+        sec
+        sbc first
+        clc
+        adc addr
+        sta final
+        lda addr + 1
+        adc #0
+        sta final + 1
+        lda final       ; the next frame's bytes follow
+        adc #1
+        sta addr
+        lda final + 1
+        adc #0
+        sta addr + 1
+        jmp loop
+
+end     lda #0
+        jsr sendfirst
+        lda final
+        jsr sendplain
+        lda final + 1
+        jsr sendplain
+        jmp loop
+
+; The link of the block in memory into next, plain.
+linkof  ldy #0
+        jsr plainat
+        sta next
+        iny
+        jsr plainat
+        sta next + 1
+        rts
+
+; The byte of the block at Y, plain.
+plainat lda block,y
+        jmp sent
+
+; Looks through the directory for the entry of the part the command
+; names: a file whose name is that letter and "A". Carry set when there is
+; none.
+findfile
+        lda #18
+        sta want
+        lda #1
+        sta sector
+directorysector
+        jsr readblock
+        bcs nofile
+        lda #2
+nextentry
+        sta entry
+        tay
+        iny
+        iny
+        iny
+        jsr plainat
+        cmp value
+        bne passed
+        iny
+        jsr plainat
+        cmp #"A"
+        bne passed
+        iny
+        jsr plainat
+        cmp #$a0        ; the name ends there
+        bne passed
+        ldy entry       ; the file's type: 0 for a deleted one
+        jsr plainat
+        beq passed
+        iny
+        jsr plainat
+        sta entry + 1   ; its first block's track
+        iny
+        jsr plainat
+        sta entry + 2   ; and sector
+        clc
+        rts
+passed  lda entry
+        clc
+        adc #32
+        bcc nextentry
+        jsr linkof
+        lda next + 1
+        sta sector
+        lda next
+        sta want
+        bne directorysector
+nofile  sec
+        rts
+
+; Takes a command: a bit at each change of ATN, CLK carrying it, least
+; significant first. DATA stays held meanwhile: the drive is busy. CLK is
+; let go only once ATN changes, for until then the C64 may still be
+; reading the frame's last pair from it.
+receive lda #$80        ; the marker: when it leaves, eight bits are in
+        sta value
+-       lda busport
+        eor atn
+        bpl -
+        eor atn
+        sta atn
+        lda #dataout
+        sta busport
+        lda busport
+        lsr a
+        lsr a
+        lsr a           ; CLK: the bit
+        ror value
+        bcc -
+        lda value
+        rts
+
+; Sends the first byte of a frame: first DATA let go, which tells the C64
+; the frame is ready, once the byte is in its sent form. ATN is released
+; between frames, so the acknowledge stays low.
+sendfirst
+        jsr sent
+        ldx #0
+        stx busport
+        jmp sendbyte
+
+; Sends A as the drive keeps bytes (see sent).
+sendplain
+        jsr sent
+
+; Sends A, in its sent form, a pair of bits at each change of ATN. Between
+; the pairs there is time only for a few cycles of work, so the values of
+; the last two pairs are made first. Keeps Y.
+sendbyte
+        tax
+        lsr a
+        lsr a
+        lsr a
+        sta v4
+        lsr a
+        ora #atnack     ; the third pair: ATN pulled, the acknowledge
+        sta v3          ; matching it
+        lda v4
+        and #~atnack    ; the fourth: ATN released
+        sta v4
+        txa
+        ora #atnack
+-       bit busport     ; ATN pulled
+        bpl -
+        sta busport
+        txa
+        asl a
+        and #~atnack
+-       bit busport     ; released
+        bmi -
+        sta busport
+        lda v3
+-       bit busport
+        bpl -
+        sta busport
+        lda v4
+-       bit busport
+        bmi -
+        sta busport
+        rts
+
+; A byte to or from its sent form: bits 7-4 of one are bits 0, 2, 1 and 3
+; of the other, bits 3-0 its bits 4, 6, 5 and 7, all inverted.
+sent    pha
+        and #15
+        tax
+        lda flipped,x
+        asl a
+        asl a
+        asl a
+        asl a
+        sta t
+        pla
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        tax
+        lda flipped,x
+        ora t
+        rts
+
+; A nybble's bits 0, 2, 1 and 3, inverted, as bits 3-0.
+flip    .sfunction n, ((n & 1) << 3 | (n & 4) | (n & 2) | (n >> 3)) ^ 15
+flipped .for n = 0, n < 16, n += 1
+        .byte flip(n)
+        .next
+
+; Reads the block at want and sector into block, decoded. Carry set when
+; it cannot, after three tries.
+readblock
+        jsr seek
+        jsr encode
+        lda #3
+        sta tries
+retry   lda #64         ; three turns of the disk, and more
+        sta seen
+find    dec seen
+        beq failed
+        jsr sync
+        bcs failed
+        bvc *
+        clv
+        lda gcrbyte
+        cmp #$52        ; a header block: $08 starts with these GCR bits
+        bne find
+        ldx #4          ; its second to fifth GCR bytes: the checksum's
+-       bvc *           ; end, the sector and the track
+        clv
+        lda gcrbyte
+        sta g - 1,x     ; g + 3 ... g + 0
+        dex
+        bne -
+        lda g + 2
+        and #$0f
+        cmp wanted
+        bne find
+        lda g + 1
+        cmp wanted + 1
+        bne find
+        lda g
+        cmp wanted + 2
+        bne find
+        jsr sync        ; the data block after it
+        bcs failed
+        ldx #0
+-       bvc *
+        clv
+        lda gcrbyte
+        sta raw,x
+        inx
+        bne -
+-       bvc *
+        clv
+        lda gcrbyte
+        sta raw + 256,x
+        inx
+        cpx #325 - 256
+        bne -
+        jsr decode
+        lda id
+        jsr sent
+        cmp #$07        ; a data block
+        bne bad
+        ldy #0
+        tya
+-       eor block,y
+        iny
+        bne -
+        eor checksum
+        cmp #$ff        ; see sent: the sum and the checksum differ by all
+        bne bad         ; bits
+        clc
+        rts
+bad     dec tries
+        bne retry
+failed  sec
+        rts
+
+; Moves the head to the wanted track, two half tracks a step with time for
+; each to settle, and sets the density of its zone.
+seek    lda track
+        cmp want
+        beq zone
+        ldx #1          ; up: the next phase
+        bcc +
+        ldx #3          ; down: the phase before
++       stx half
+        jsr step
+        jsr step
+        lda track
+        cmp want
+        ldx #1
+        bcc +
+        ldx #$ff
++       txa
+        clc
+        adc track
+        sta track
+        jmp seek
+
+step    lda diskport
+        tax
+        clc
+        adc half
+        and #3
+        sta t
+        txa
+        and #$fc
+        ora t
+        sta diskport
+        ldx #0          ; about 2.5 ms
+        ldy #2
+-       dex
+        bne -
+        dey
+        bne -
+        rts
+
+zone    ldx #3
+        lda track
+        cmp #18
+        bcc +
+        dex
+        cmp #25
+        bcc +
+        dex
+        cmp #31
+        bcc +
+        dex
++       txa
+        asl a
+        asl a
+        asl a
+        asl a
+        asl a
+        sta t
+        lda diskport
+        and #$9f
+        ora t
+        sta diskport
+        rts
+
+; The GCR of the wanted sector and track into wanted: 20 bits, the end of
+; a header block's first five GCR bytes, as readblock compares them.
+encode  lda #0
+        sta wanted
+        sta wanted + 1
+        sta wanted + 2
+        lda sector
+        jsr encodebyte
+        lda want
+encodebyte
+        pha
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        jsr encodenybble
+        pla
+        and #15
+encodenybble
+        tax
+        lda gcrcodes5,x
+        ldx #5
+-       asl a
+        rol wanted + 2
+        rol wanted + 1
+        rol wanted
+        dex
+        bne -
+        rts
+
+; The 4-to-5 code, five bits in each byte's top.
+gcrcodes5
+        .for n = 0, n < 16, n += 1
+        .byte gcrcodes[n] << 3
+        .next
+
+; Waits for a sync mark, long enough for a disk turn; V is clear when it
+; returns, so the next byte ready is the first of a block. Carry set when
+; none came.
+sync    ldy #0
+        ldx #100
+-       bit diskport
+        bpl +
+        dey
+        bne -
+        dex
+        bne -
+        sec
+        rts
++       clv
+        clc
+        rts
+
+; Decodes the 65 GCR groups of raw, five bytes into four each, into id,
+; block and checksum, each byte in its sent form.
+decode  lda #<raw
+        sta from
+        lda #>raw
+        sta from + 1
+        lda #<id
+        sta to
+        lda #>id
+        sta to + 1
+        lda #65
+        sta groups
+group   ldy #4
+-       lda (from),y
+        sta g,y
+        dey
+        bpl -
+        iny
+        lda g           ; q0: g0 bits 7-3
+        lsr a
+        lsr a
+        lsr a
+        tax
+        lda low,x
+        sta t
+        lda g           ; q1: g0 bits 2-0, g1 bits 7-6
+        and #7
+        sta u
+        lda g + 1
+        asl a
+        rol u
+        asl a
+        rol u
+        ldx u
+        lda high,x
+        ora t
+        sta (to),y
+        iny
+        lda g + 1       ; q2: g1 bits 5-1
+        lsr a
+        and #31
+        tax
+        lda low,x
+        sta t
+        lda g + 1       ; q3: g1 bit 0, g2 bits 7-4
+        lsr a
+        lda g + 2
+        ror a
+        lsr a
+        lsr a
+        lsr a
+        tax
+        lda high,x
+        ora t
+        sta (to),y
+        iny
+        lda g + 3       ; q4: g2 bits 3-0, g3 bit 7
+        asl a
+        lda g + 2
+        and #15
+        rol a
+        tax
+        lda low,x
+        sta t
+        lda g + 3       ; q5: g3 bits 6-2
+        lsr a
+        lsr a
+        and #31
+        tax
+        lda high,x
+        ora t
+        sta (to),y
+        iny
+        lda g + 4       ; q6: g3 bits 1-0, g4 bits 7-5
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        sta t
+        lda g + 3
+        and #3
+        asl a
+        asl a
+        asl a
+        ora t
+        tax
+        lda low,x
+        sta t
+        lda g + 4       ; q7: g4 bits 4-0
+        and #31
+        tax
+        lda high,x
+        ora t
+        sta (to),y
+        clc
+        lda from
+        adc #5
+        sta from
+        bcc +
+        inc from + 1
++       clc
+        lda to
+        adc #4
+        sta to
+        bcc +
+        inc to + 1
++       dec groups
+        beq +
+        jmp group
++       rts
+
+; The 5-to-4 code, straight into the sent form: the plain byte's high
+; nybble becomes the sent form's low one (low), its low nybble the high one
+; (high). Codes the 4-to-5 code never makes give 0.
+gcrtable .macro shift
+        .for q = 0, q < 32, q += 1
+        .if q in gcrcodes
+        .for n = 0, n < 16, n += 1
+        .if gcrcodes[n] == q
+        .byte flip(n) << \shift
+        .endif
+        .next
+        .else
+        .byte 0
+        .endif
+        .next
+        .endm
+gcrcodes = [$0a, $0b, $12, $13, $0e, $0f, $16, $17, $09, $19, $1a, $1b, $0d, $1d, $1e, $15]
+high    #gcrtable 4
+low     #gcrtable 0
+codeend
+        .cerror codeend > id, format("the drive code takes %d bytes, into its buffers", codeend - codestart)
+        .here
+
+bootstrapimage
+; Receives the drive code from the C64, in the commands' bit protocol,
+; and starts it. DATA held says the bootstrap runs.
+        .logical bootstrap
+        sei
+        lda #dataout
+        sta busport
+        ldy #0
+        sty atn         ; ATN is released
+nextbyte
+        lda #$80
+        sta value
+-       lda busport
+        eor atn
+        bpl -
+        eor atn
+        sta atn
+        lsr a
+        lsr a
+        lsr a
+        ror value
+        bcc -
+        lda value
+store   sta codestart,y
+        iny
+        bne nextbyte
+        inc store + 2
+        lda store + 2
+        cmp #(>codestart) + pages
+        bne nextbyte
+        jmp main
+bootstrapend
+        .here
