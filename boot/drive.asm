@@ -386,6 +386,10 @@ find    dec seen
         sta g - 1,x     ; g + 3 ... g + 0
         dex
         bne -
+        lda g + 3       ; the rest of the header block's $08: a sector
+        and #$c0        ; whose first byte is another is no header
+        cmp #$40
+        bne find
         lda g + 2
         and #$0f
         cmp wanted
@@ -428,7 +432,8 @@ find    dec seen
         clc
         rts
 bad     dec tries
-        bne retry
+        beq failed
+        jmp retry
 failed  sec
         rts
 

@@ -116,8 +116,9 @@ TEST(disksurface, EachZoneTurnsIn200Milliseconds) {
 TEST(disksurface, TheErrorTableNamesTheFault) {
   // Track 5 sector 3 is the image's 87th sector: 4 tracks of 21 first.
   constexpr int index = 4 * 21 + 3;
+  // The table's codes: 2-11 for the DOS's errors 20-29.
   struct fault {
-    std::uint8_t code;
+    int error;  // the DOS's
     const char* statement;
   };
   for (const fault& f :
@@ -125,10 +126,11 @@ TEST(disksurface, TheErrorTableNamesTheFault) {
         fault{22, "no data block"}, fault{23, "a data checksum error"},
         fault{27, "a header checksum error"}, fault{29, "another disk ID"}}) {
     SCOPED_TRACE(f.statement);
+    const auto code = static_cast<std::uint8_t>(f.error - 18);
     const std::vector<gcrtrack> tracks =
-        recordtracks(sampledisk({}, 35, {{index, f.code}}));
+        recordtracks(sampledisk({}, 35, {{index, code}}));
     const std::vector<std::vector<int>> blocks = blocksaftersync(tracks[4]);
-    if (f.code == 21) {
+    if (f.error == 21) {
       EXPECT_EQ(blocks.size(), 2u * 21 - 2);
       continue;
     }
@@ -143,11 +145,11 @@ TEST(disksurface, TheErrorTableNamesTheFault) {
     for (std::size_t i = 1; i <= 256 && data.size() == 260; ++i) sum ^= data[i];
     const bool datafound = data.size() == 260 && data[0] == 0x07;
     const bool datasums = datafound && sum == data[257];
-    EXPECT_EQ(headerfound, f.code != 20);
-    EXPECT_EQ(headersums, f.code != 27);
-    EXPECT_EQ(idmatches, f.code != 29);
-    EXPECT_EQ(datafound, f.code != 22);
-    EXPECT_EQ(datasums, f.code != 22 && f.code != 23);
+    EXPECT_EQ(headerfound, f.error != 20);
+    EXPECT_EQ(headersums, f.error != 27);
+    EXPECT_EQ(idmatches, f.error != 29);
+    EXPECT_EQ(datafound, f.error != 22);
+    EXPECT_EQ(datasums, f.error != 22 && f.error != 23);
   }
 }
 

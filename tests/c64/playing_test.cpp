@@ -97,7 +97,7 @@ TEST_F(playing, MusicPlaysOnWhile36KbOfPartsLoadAndDecrunch) {
 TEST_F(playing, PartsBeneathIoAndTheKernalArriveIntact) {
   // The last one reaches $FFFF: it brings its own vectors and decrunches
   // with interrupts held off.
-  const filebytes io = randomat(0xD200, 0x0C00, 1);
+  const filebytes io = randomat(0xD300, 0x0B00, 1);
   const filebytes kernal = randomat(0xE000, 0x1700, 2);
   const filebytes top = randomat(0xF800, 0x0800, 3);
   builddisk({{"tune", tune()},

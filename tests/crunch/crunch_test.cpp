@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         edgecase{"random_50k", programat(0x0801, randombytes(50000, 4))},
         edgecase{"ending_at_ffff",
                  programat(0x10000 - 3000, randombytes(3000, 5))},
-        edgecase{"beneath_io", programat(0xD200, randombytes(3584, 9))},
+        edgecase{"beneath_io", programat(0xD300, randombytes(3328, 9))},
         edgecase{"starting_just_above_the_floor",
                  programat(0x0480, programbytes(2000, 0x20))},
         edgecase{"literal_runs_of_the_longest_length",
@@ -98,10 +98,10 @@ TEST(crunch, RefusesProgramsItCannotDecrunchInPlace) {
                 "the program runs past $FFFF"},
         refusal{programat(0xC000, randombytes(0x1200, 10)),
                 "the program or its crunched data would reach into "
-                "$D000-$D0FF, where the loader's decruncher lives"},
-        refusal{programat(0xD100, randombytes(0x100, 11)),
+                "$D000-$D1FF, where the loader keeps its decruncher and its end"},
+        refusal{programat(0xD1F0, randombytes(0x100, 11)),
                 "the program or its crunched data would reach into "
-                "$D000-$D0FF, where the loader's decruncher lives"},
+                "$D000-$D1FF, where the loader keeps its decruncher and its end"},
         refusal{programat(0x0402, randombytes(100, 8)),
                 "the program starts too low to decrunch in place: its crunched "
                 "data would start below $0400, where the loader lives"}}) {

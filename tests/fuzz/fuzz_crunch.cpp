@@ -21,14 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   try {
     crunched = crunchprogram(program);
   } catch (const cruncherror&) {
-    check(start + length > residentpage,
+    check(start + length > residentfrom,
           "only what would reach the loader's page is refused");
     return 0;
   }
   const std::uint32_t load = crunched[0] | crunched[1] << 8;
   check(load < start && load >= lowestload,
         "the load address lies below the program");
-  check(load >= residentpage + 0x100 || start + length <= residentpage,
+  check(load >= residentto || start + length <= residentfrom,
         "nothing reaches into the loader's page");
   memoryimage memory{};
   std::copy(crunched.begin() + 2, crunched.end(), memory.begin() + load);

@@ -26,14 +26,15 @@ const zone& zoneof(int track) {
                        [&](const zone& z) { return track >= z.firsttrack; });
 }
 
-// The DOS's read errors, as the error table names them.
+// The DOS's read errors, as the error table codes them: 2 for the DOS's 20,
+// 3 for 21, and so on up to 11 for 29.
 enum : std::uint8_t {
-  noheader = 20,
-  nosync = 21,
-  nodata = 22,
-  datachecksum = 23,
-  headerchecksum = 27,
-  idmismatch = 29
+  noheader = 2,
+  nosync = 3,
+  nodata = 4,
+  datachecksum = 5,
+  headerchecksum = 9,
+  idmismatch = 11
 };
 
 constexpr std::size_t syncbytes = 5, headergap = 9;

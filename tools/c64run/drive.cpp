@@ -1,6 +1,7 @@
 #include "drive.h"
 
 #include <algorithm>
+#include <cstdio>
 
 drive makedrive(d64image image, bool with1541) {
   drive unit;
@@ -53,13 +54,41 @@ void runcommand(drive& unit, const std::string& command,
   }
 }
 
+// How far the DOS reads the file: the bytes of the sectors before the
+// first its chain has that the error table marks, and that sector's read
+// error as the status ("00, OK" and all bytes when there is none).
+struct readout {
+  std::size_t bytes;
+  std::string status;
+};
+static readout readuntilerror(const d64image& image, const d64entry& entry) {
+  std::size_t good = 0;
+  for (int track = entry.track, sector = entry.sector;
+       track != 0 && !image.errors.empty();) {
+    const std::uint8_t code = image.errors[sectorindex(track, sector)];
+    if (code >= 2) {
+      char status[32];
+      std::snprintf(status, sizeof status, "%02d,READ ERROR,%02d,%02d\r",
+                    code + 18, track, sector);
+      return {good, status};
+    }
+    const std::uint8_t* data = sectorat(image, track, sector);
+    good += sectorsize - 2;
+    track = data[0];
+    sector = data[1];
+  }
+  return {std::string::npos, "00, OK,00,00\r"};
+}
+
 std::optional<diskbytes> loadfile(drive& unit, const std::string& name) {
   const d64entry* entry = findfile(unit.entries, name);
   if (entry == nullptr) {
     unit.status = "62,FILE NOT FOUND,00,00\r";
     return std::nullopt;
   }
-  unit.status = "00, OK,00,00\r";
+  readout read = readuntilerror(unit.image, *entry);
+  unit.status = std::move(read.status);
+  if (read.bytes != std::string::npos) return std::nullopt;
   return readchain(unit.image, *entry);
 }
 
@@ -72,8 +101,18 @@ void openchannel(drive& unit, int secondary, const std::string& name,
     runcommand(unit, name, c64cycles);
     return;
   }
-  if (std::optional<diskbytes> content = loadfile(unit, name)) {
-    opened.data = std::move(*content);
+  const d64entry* entry = findfile(unit.entries, name);
+  if (entry == nullptr) {
+    unit.status = "62,FILE NOT FOUND,00,00\r";
+    return;
+  }
+  // A read error ends the data without an end of file.
+  readout read = readuntilerror(unit.image, *entry);
+  unit.status = std::move(read.status);
+  opened.data = readchain(unit.image, *entry);
+  if (read.bytes < opened.data.size()) {
+    opened.data.resize(read.bytes);
+    opened.failed = true;
   }
 }
 
@@ -98,6 +137,6 @@ drivebyte readchannel(drive& unit, int secondary) {
     return drivebyte{0x0D, true, true};
   }
   drivebyte byte{reading.data[reading.position++], false, false};
-  byte.last = reading.position == reading.data.size();
+  byte.last = reading.position == reading.data.size() && !reading.failed;
   return byte;
 }

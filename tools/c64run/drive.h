@@ -25,6 +25,7 @@ struct channel {
   diskbytes data;
   std::size_t position = 0;
   bool open = false;
+  bool failed = false;  // a read error ends the data, not an end of file
 };
 
 // Where the RTS of drive code that M-E called lands: in the DOS (its idle
@@ -66,7 +67,10 @@ void runcommand(drive& unit, const std::string& command,
 // there).
 std::uint8_t* drivememorybyte(drive& unit, std::uint16_t address);
 
-// The whole file (load address first) the name matches, or nothing.
+// The whole file (load address first) the name matches, or nothing; for a
+// file with a sector the error table marks, nothing either, with the read
+// error as the drive's status. A channel opened to such a file gives the
+// bytes before that sector, then no more, without an end of file.
 std::optional<diskbytes> loadfile(drive& unit, const std::string& name);
 
 // Opens a channel; on channel 15 the name is a command, carried out at

@@ -84,11 +84,10 @@ bytes crunchprogram(const bytes& program) {
         "the program starts too low to decrunch in place: its crunched data "
         "would start below $0400, where the loader lives");
   }
-  if (load < static_cast<std::int64_t>(residentpage) + 0x100 &&
-      end > residentpage) {
+  if (load < static_cast<std::int64_t>(residentto) && end > residentfrom) {
     throw cruncherror(
-        "the program or its crunched data would reach into $D000-$D0FF, "
-        "where the loader's decruncher lives");
+        "the program or its crunched data would reach into $D000-$D1FF, "
+        "where the loader keeps its decruncher and its end");
   }
   bytes file(crunched.stream.size() + 2);
   file[0] = static_cast<std::uint8_t>(load);

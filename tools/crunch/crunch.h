@@ -13,8 +13,10 @@
 // The lowest address crunched data may start at: below it lie the
 // KERNAL's variables and the boot program's resident loader.
 constexpr std::uint32_t lowestload = 0x0400;
-// The page the loader's decruncher keeps for itself, beneath the I/O area:
-// neither a program nor its crunched data may reach into it.
-constexpr std::uint32_t residentpage = 0xD000;
+// The pages the boot program keeps for itself beneath the I/O area, its
+// decruncher and its end: neither a program nor its crunched data may reach
+// into them.
+constexpr std::uint32_t residentfrom = 0xD000;
+constexpr std::uint32_t residentto = 0xD200;
 
 bytes crunchprogram(const bytes& program);

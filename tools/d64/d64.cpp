@@ -20,12 +20,16 @@ int sectorcount(int tracks) {
   return sectors;
 }
 
-static std::size_t sectoroffset(int track, int sector) {
-  std::size_t offset = 0;
+std::size_t sectorindex(int track, int sector) {
+  std::size_t index = 0;
   for (int before = 1; before < track; ++before) {
-    offset += static_cast<std::size_t>(sectorspertrack(before));
+    index += static_cast<std::size_t>(sectorspertrack(before));
   }
-  return (offset + static_cast<std::size_t>(sector)) * sectorsize;
+  return index + static_cast<std::size_t>(sector);
+}
+
+static std::size_t sectoroffset(int track, int sector) {
+  return sectorindex(track, sector) * sectorsize;
 }
 
 d64image makeimage(diskbytes bytes) {

@@ -20,7 +20,7 @@ struct d64image {
   diskbytes bytes;  // 256 bytes a sector, track 1 sector 0 first
   int tracks = 35;
   // The error byte of each sector, in the same order, when the image
-  // carries them (1 means none; 20-29 are the DOS's read errors).
+  // carries them (0 and 1 mean none; 2-11 are the DOS's read errors 20-29).
   diskbytes errors;
 };
 
@@ -38,6 +38,9 @@ constexpr int directorytrack = 18;
 int sectorspertrack(int track);
 // Total sectors of a 35- or 40-track disk.
 int sectorcount(int tracks);
+// A sector's place in the image, counting from track 1 sector 0: its
+// index into the error bytes.
+std::size_t sectorindex(int track, int sector);
 
 // Takes an image file's bytes; its size must be one a D64 has (with or
 // without the error bytes).
