@@ -5,7 +5,10 @@
 
 namespace {
 
-constexpr int filesinterleave = 10;
+// The boot program's drive code reads, decodes and sends a sector while
+// eight more pass under the head: the ninth is the next it can take. (The
+// KERNAL's transfer is slower than any interleave.)
+constexpr int filesinterleave = 9;
 constexpr int directoryinterleave = 3;
 constexpr int bytesperblock = 254;
 
