@@ -235,7 +235,12 @@ kernalpath
 ; code as changes of ATN), which the KERNAL then forgets without a word on
 ; the bus. The bootstrap holds DATA once it runs, and takes the rest.
 fastpath
-        jsr writeboot
+        lda #<drivecode.stage1command
+        sta ptr
+        lda #>drivecode.stage1command
+        sta ptr + 1
+        ldy #drivecode.stage1end - drivecode.stage1command
+        jsr tell
         lda #commands
         jsr CLOSE
         lda #size(runboot)
@@ -251,20 +256,13 @@ fastpath
         #place fastimage, fastend, pathslot
 -       bit $dd00       ; DATA held: the bootstrap runs
         bmi -
-        lda #>driveimage
-        sta upload + 2
-        ldx #0
--       stx sent
-upload  lda driveimage,x
-        jsr command
-        ldx sent
-        inx
+        ldy #0
+-       lda drivecode.stage2image,y
+        jsr sendbits
+        iny
+        cpy #drivecode.stage2size
         bne -
-        inc upload + 2
-        lda upload + 2
-        cmp #(>driveimage) + drivecode.pages
-        bne -
-        rts
+        jmp sendcode
 
 sent    .byte 0
 
@@ -284,49 +282,76 @@ tell    sty sent
         clc
 +       rts
 
-; Writes the bootstrap into the drive with M-W, 32 bytes a command (the
-; drive takes at most 35).
-writeboot
-        ldx #0
--       stx sent
-        ldx #commands
-        jsr CHKOUT
-        ldx #0
--       lda memorywrite,x
-        jsr CHROUT
-        inx
-        cpx #size(memorywrite)
+; Sends A to the bootstrap's first stage: a bit at each change of ATN,
+; least significant first, CLK pulled for a 1. The stage takes up to 34
+; cycles a bit, and 12 more for a byte, which the call gives it. Keeps Y.
+sendbits
+        sta outbyte
+        ldx #8
+-       tya
+        pha
+        lda $dd02
+        eor #$08        ; ATN changes
+        ora #$10        ; CLK let go: a 0
+        lsr outbyte
+        bcc +
+        and #$ef        ; CLK pulled: a 1
++       sta $dd02
+        pla             ; (time for the stage)
+        tay
+        dex
         bne -
-        lda sent
-        clc
-        adc #<drivecode.bootstrap
-        jsr CHROUT
-        lda #>drivecode.bootstrap
-        jsr CHROUT
-        lda #32
-        jsr CHROUT
-        ldx sent
-        ldy #32
--       lda drivecode.bootstrapimage,x
-        jsr CHROUT
-        inx
-        dey
+        rts
+
+; Sends the drive code to the bootstrap's second stage: two bits at each
+; change of ATN, the highest first, on DATA and CLK, pulled for 1s. The
+; stage takes up to 35 cycles a pair, and 25 more for a byte.
+sendcode
+        lda #0          ; a page and a place in it, as the stage stores
+        sta ptr
+        lda #>driveimage
+        sta ptr + 1
+        ldy #<driveimage
+nextcode
+        lda (ptr),y
+        sta outbyte
+        ldx #2
+-       lda #$37        ; ATN pulled
+        jsr pair
+        lda #$3f        ; released
+        jsr pair
+        dex
         bne -
-        jsr CLRCHN
-        ldx sent
-        txa
-        clc
-        adc #32
-        tax
-        cmp #drivecode.bootstrapend - drivecode.bootstrap
-        bcc ---
+        iny
+        bne +
+        inc ptr + 1
++       cpy #<drivecode.codeend - drivecode.codestart + driveimage
+        bne nextcode
+        lda ptr + 1
+        cmp #>drivecode.codeend - drivecode.codestart + driveimage
+        bne nextcode
+        rts
+
+; Puts the next two bits of outbyte on DATA and CLK with the DDR value A
+; for ATN.
+pair    sta sent
+        lda #0
+        asl outbyte
+        rol a
+        asl outbyte
+        rol a
+        asl a
+        asl a
+        asl a
+        asl a
+        eor sent
+        sta $dd02
         rts
 
 ; The bytes at the ROM's first address a 1541 and a 1571 answer.
 family  .byte $97, $38, $42
 readrom .text "M-R", $00, $c0, 1
-memorywrite .text "M-W"
-runboot .text "M-E", <drivecode.bootstrap, >drivecode.bootstrap
+runboot .text "M-E", <drivecode.stage1, >drivecode.stage1
 
 lowimage
         .logical $0100

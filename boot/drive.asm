@@ -9,8 +9,8 @@
 ;   $0140-$0284  a data block as read, 325 bytes of GCR
 ;   $0285-$06FA  this code
 ;   $06FB-$07FE  the block decoded: its ID, 256 bytes, the checksum, 2 more;
-;                before that the bootstrap, at $0790, which receives this
-;                code in whole pages, from $0285 up to $0784
+;                before that the bootstrap's second stage (the first lies
+;                at $06D8-$06FA till the code comes over it)
 ;
 ; Bytes as the drive keeps them
 ;   Decoding leaves each byte in its sent form, its bits in the order the
@@ -74,9 +74,7 @@ diskport = $1c00
 gcrbyte = $1c01
 syncmark = $80          ; bit 7 of diskport, low while a sync passes
 
-bootstrap = $0790
 codestart = $0285
-pages   = 5
 
         .logical codestart
 main    ldx #$3f
@@ -689,36 +687,91 @@ codeend
         .cerror codeend > id, format("the drive code takes %d bytes, into its buffers", codeend - codestart)
         .here
 
-bootstrapimage
-; Receives the drive code from the C64, in the commands' bit protocol,
-; and starts it. DATA held says the bootstrap runs.
-        .logical bootstrap
+; The bootstrap, in two stages. The first, small enough for one M-W
+; (35 bytes), takes the bytes of the second a bit at each change of ATN
+; and runs into them; the second takes this code two bits at each change,
+; on CLK and DATA. The first goes where the code ends, which overwrites it
+; later; the second where blocks are decoded.
+stage1  = id - 35
+stage2  = id
+reached = $00           ; the bus port as the first stage last saw it: bit
+                        ; 7, ATN (the DOS leaves a job's result here, bit 7
+                        ; clear)
+loadat  = $02           ; 2: where the second stage stores
+        .cerror codeend > stage1 + 35, "the code runs into the bootstrap"
+
+; The M-W command that carries the first stage, as the boot program sends it.
+stage1command
+        .text "M-W", <stage1, >stage1, stage1end - stage1image
+stage1image
+        .logical stage1
         sei
-        lda #dataout
+        lda #dataout    ; DATA held: the bootstrap runs
         sta busport
-        ldy #0
-        sty atn         ; ATN is released
-nextbyte
-        lda #$80
-        sta value
--       lda busport
-        eor atn
-        bpl -
-        eor atn
-        sta atn
+        ldx #$100 - stage2size ; X counts the second stage's bytes up to 0
+nextbit lda #$80        ; the marker: when it leaves, eight bits are in
+        sta stage2 + stage2size - $100,x
+waitbit lda busport
+        eor reached
+        bpl waitbit
+        eor reached
+        sta reached
         lsr a
         lsr a
-        lsr a
-        ror value
-        bcc -
-        lda value
-store   sta codestart,y
-        iny
-        bne nextbyte
-        inc store + 2
-        lda store + 2
-        cmp #(>codestart) + pages
-        bne nextbyte
-        jmp main
-bootstrapend
+        lsr a           ; CLK: the bit
+        ror stage2 + stage2size - $100,x
+        bcc waitbit
+        inx
+        bne nextbit
+        .cerror * != stage2, "the first stage must run into the second"
         .here
+stage1end
+
+stage2image
+        .logical stage2
+        lda #0          ; DATA let go: the C64 drives both lines now
+        sta busport
+        lda #0          ; a page and a place in it: the end's address
+        sta loadat      ; compares as it is
+        lda #>codestart
+        sta loadat + 1
+        ldy #<codestart
+nextcode
+        ldx #2          ; two pairs with ATN pulled, two released
+pulled  bit busport
+        bpl pulled
+        lda #atnack     ; the acknowledge matching ATN leaves DATA to the C64
+        sta busport
+        lda busport
+        lsr a           ; DATA (bit 0) and CLK (bit 2), pulled for 1
+        rol value
+        lsr a
+        lsr a
+        rol value
+released
+        bit busport
+        bmi released
+        lda #0
+        sta busport
+        lda busport
+        lsr a
+        rol value
+        lsr a
+        lsr a
+        rol value
+        dex
+        bne pulled
+        lda value
+        sta (loadat),y
+        iny
+        bne +
+        inc loadat + 1
++       cpy #<codeend
+        bne nextcode
+        lda loadat + 1
+        cmp #>codeend
+        bne nextcode
+        jmp main
+
+        .here
+stage2size = * - stage2image

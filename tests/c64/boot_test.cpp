@@ -240,10 +240,6 @@ TEST_F(boottest, AnEmptyPartListReturnsAtOnce) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(screenrows(run).size(), 1u) << run.output;
   EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u);
-  const std::string stop = stopline(run);
-  const std::size_t cycles = stop.find(" cycles");
-  EXPECT_LT(std::stoul(stop.substr(stop.rfind(' ', cycles - 1) + 1)), 2 * 985248u)
-      << "two seconds: the drive is asked what it is, and gets its code";
 }
 
 }  // namespace
