@@ -61,15 +61,37 @@ filebytes nmiplayer() {
        0x48, 0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0xAD, 0x0D, 0xDD, 0x68, 0x40});
 }
 
+// A part at $0801 that keeps the machine busy: a raster interrupt on the
+// line before each bad line ($32, $3A, ... $F2) writes the SID, eight
+// sprites are on, CIA 1's timer interrupt off:
+//   SEI / CIA 1 off / the vector / the first line / display on / raster
+//   interrupts on / sprites on / their places / CLI / RTS, and the
+//   handler: INC $D019 / LDA #$0F / STA $D418 / the next line, 8 on and
+//   back to $32 after $F2 / JMP $EA81.
+filebytes busyplayer() {
+  return programat(
+      0x0801,
+      {0x78, 0xA9, 0x7F, 0x8D, 0x0D, 0xDC, 0xA9, 0x31, 0x8D, 0x14, 0x03,
+       0xA9, 0x08, 0x8D, 0x15, 0x03, 0xA9, 0x32, 0x8D, 0x12, 0xD0, 0xA9,
+       0x1B, 0x8D, 0x11, 0xD0, 0xA9, 0x01, 0x8D, 0x1A, 0xD0, 0xA9, 0xFF,
+       0x8D, 0x15, 0xD0, 0xA2, 0x0F, 0xA9, 0x80, 0x9D, 0x00, 0xD0, 0xCA,
+       0x10, 0xFA, 0x58, 0x60, 0xEE, 0x19, 0xD0, 0xA9, 0x0F, 0x8D, 0x18,
+       0xD4, 0xAD, 0x12, 0xD0, 0x18, 0x69, 0x08, 0x29, 0xF8, 0x09, 0x02,
+       0xC9, 0xFA, 0x90, 0x02, 0xA9, 0x32, 0x8D, 0x12, 0xD0, 0x4C, 0x81,
+       0xEA});
+}
+
 TEST_F(playing, MusicPlaysOnWhile36KbOfPartsLoadAndDecrunch) {
   // Three data parts of compiled C, 12 KB each, load over each other at
   // $1000, beside the music at $0801: the example's tune on a raster
-  // interrupt through $0314, or a player on CIA 2's NMI through $0318.
+  // interrupt through $0314, a player on CIA 2's NMI through $0318, or one
+  // on a raster interrupt before every bad line with eight sprites on.
   const filebytes compiled = readfile(built("corpus") / "combined.prg");
   const filebytes last = slice(compiled, 24000, 12000);
   for (const auto& [music, start] :
        {std::pair<filebytes, const char*>{tune(), "0801"},
-        std::pair<filebytes, const char*>{nmiplayer(), "0801"}}) {
+        std::pair<filebytes, const char*>{nmiplayer(), "0801"},
+        std::pair<filebytes, const char*>{busyplayer(), "0801"}}) {
     builddisk({{"music", music},
                {"one", programat(0x1000, slice(compiled, 0, 12000))},
                {"two", programat(0x1000, slice(compiled, 12000, 12000))},
