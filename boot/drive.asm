@@ -42,9 +42,7 @@ seen    = $09           ; headers passed while looking for the block
 half    = $0a           ; the stepper's direction
 value   = $0b           ; the byte a command brings
 t       = $0c           ; scratch
-from    = $0d           ; decoding: GCR from here
-to      = $0f           ; bytes to here
-groups  = $11
+groups  = $11           ; decoding: the group
 g       = $12           ; 5 GCR bytes
 next    = $17           ; 2: the link of the block in memory, plain
 addr    = $19           ; 2: where the next data frame's bytes go
@@ -59,7 +57,11 @@ entry   = $22           ; 3: the directory entry being looked at, then the
                         ; track and sector it names
 u       = $25           ; scratch
 
-raw     = $0140
+column0 = $0140         ; a data block as read: its GCR groups' first
+column1 = column0 + 65  ; bytes, their second, ...
+column2 = column1 + 65
+column3 = column2 + 65
+column4 = column3 + 65
 block   = $06fc         ; block + 0: the link track, + 1: the link sector
 id      = block - 1
 checksum = block + 256
@@ -369,9 +371,11 @@ readblock
 retry   lda #64         ; three turns of the disk, and more
         sta seen
 find    dec seen
-        beq failed
-        jsr sync
-        bcs failed
+        bne +
+missing sec             ; no such header
+        rts
++       jsr sync
+        bcs missing
         bvc *
         clv
         lda gcrbyte
@@ -400,19 +404,29 @@ find    dec seen
         bne find
         jsr sync        ; the data block after it
         bcs failed
-        ldx #0
--       bvc *
+        ldx #0          ; each group's five bytes into the five columns,
+-       bvc *           ; which saves the decoder copying them
         clv
         lda gcrbyte
-        sta raw,x
-        inx
-        bne -
--       bvc *
+        sta column0,x
+        bvc *
         clv
         lda gcrbyte
-        sta raw + 256,x
+        sta column1,x
+        bvc *
+        clv
+        lda gcrbyte
+        sta column2,x
+        bvc *
+        clv
+        lda gcrbyte
+        sta column3,x
+        bvc *
+        clv
+        lda gcrbyte
+        sta column4,x
         inx
-        cpx #325 - 256
+        cpx #65
         bne -
         jsr decode
         lda id
@@ -552,24 +566,22 @@ sync    ldy #0
         clc
         rts
 
-; Decodes the 65 GCR groups of raw, five bytes into four each, into id,
-; block and checksum, each byte in its sent form.
-decode  lda #<raw
-        sta from
-        lda #>raw
-        sta from + 1
-        lda #<id
-        sta to
-        lda #>id
-        sta to + 1
-        lda #65
-        sta groups
-group   ldy #4
--       lda (from),y
-        sta g,y
-        dey
-        bpl -
-        iny
+; Decodes the 65 GCR groups of the columns, five bytes into four each,
+; into id, block and checksum, each byte in its sent form. Y counts the
+; bytes made.
+decode  ldx #0
+        ldy #0
+group   lda column0,x
+        sta g
+        lda column1,x
+        sta g + 1
+        lda column2,x
+        sta g + 2
+        lda column3,x
+        sta g + 3
+        lda column4,x
+        sta g + 4
+        stx groups
         lda g           ; q0: g0 bits 7-3
         lsr a
         lsr a
@@ -588,7 +600,7 @@ group   ldy #4
         ldx u
         lda high,x
         ora t
-        sta (to),y
+store0  sta id,y
         iny
         lda g + 1       ; q2: g1 bits 5-1
         lsr a
@@ -606,7 +618,7 @@ group   ldy #4
         tax
         lda high,x
         ora t
-        sta (to),y
+store1  sta id,y
         iny
         lda g + 3       ; q4: g2 bits 3-0, g3 bit 7
         asl a
@@ -623,7 +635,7 @@ group   ldy #4
         tax
         lda high,x
         ora t
-        sta (to),y
+store2  sta id,y
         iny
         lda g + 4       ; q6: g3 bits 1-0, g4 bits 7-5
         lsr a
@@ -646,22 +658,23 @@ group   ldy #4
         tax
         lda high,x
         ora t
-        sta (to),y
-        clc
-        lda from
-        adc #5
-        sta from
-        bcc +
-        inc from + 1
-+       clc
-        lda to
-        adc #4
-        sta to
-        bcc +
-        inc to + 1
-+       dec groups
+store3  sta id,y
+        iny
+        ldx groups
+        inx
+        cpx #64         ; the last group's bytes lie 256 above where Y,
+        bne +           ; back at 0, puts them
+        inc store0 + 2
+        inc store1 + 2
+        inc store2 + 2
+        inc store3 + 2
++       cpx #65
         beq +
         jmp group
++       dec store0 + 2
+        dec store1 + 2
+        dec store2 + 2
+        dec store3 + 2
 +       rts
 
 ; The 5-to-4 code, straight into the sent form: the plain byte's high

@@ -6,9 +6,9 @@
 namespace {
 
 // The boot program's drive code reads, decodes and sends a sector while
-// eight more pass under the head: the ninth is the next it can take. (The
+// seven more pass under the head: the eighth is the next it can take. (The
 // KERNAL's transfer is slower than any interleave.)
-constexpr int filesinterleave = 9;
+constexpr int filesinterleave = 8;
 constexpr int directoryinterleave = 3;
 constexpr int bytesperblock = 254;
 
