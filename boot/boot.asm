@@ -316,10 +316,32 @@ nextcode
         lda (ptr),y
         sta outbyte
         ldx #2
--       lda #$37        ; ATN pulled
-        jsr pair
-        lda #$3f        ; released
-        jsr pair
+-       lda #0          ; ATN pulled, DATA and CLK pulled for 1s
+        asl outbyte
+        rol a
+        asl outbyte
+        rol a
+        asl a
+        asl a
+        asl a
+        asl a
+        eor #$37
+        sta $dd02
+        nop             ; (time for the stage)
+        nop
+        lda #0          ; released
+        asl outbyte
+        rol a
+        asl outbyte
+        rol a
+        asl a
+        asl a
+        asl a
+        asl a
+        eor #$3f
+        sta $dd02
+        nop
+        nop
         dex
         bne -
         iny
@@ -330,22 +352,6 @@ nextcode
         lda ptr + 1
         cmp #>drivecode.codeend - drivecode.codestart + driveimage
         bne nextcode
-        rts
-
-; Puts the next two bits of outbyte on DATA and CLK with the DDR value A
-; for ATN.
-pair    sta sent
-        lda #0
-        asl outbyte
-        rol a
-        asl outbyte
-        rol a
-        asl a
-        asl a
-        asl a
-        asl a
-        eor sent
-        sta $dd02
         rts
 
 ; The bytes at the ROM's first address a 1541 and a 1571 answer.
