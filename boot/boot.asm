@@ -9,24 +9,27 @@
 ;
 ; Memory map
 ;   $0100-$01BF  resident: the interrupt routing, the entry point's work,
-;                decrunching and the way to the end (the stack keeps
-;                $01C0-$01FF, more than the KERNAL and an interrupt on top
-;                ever take)
-;   $0200-$0258  resident: the loader's loop and the part's head (BASIC's
+;                the ways beneath the I/O area and to the end, the part's
+;                range (the stack keeps $01C0-$01FF, more than the KERNAL
+;                and an interrupt on top ever take)
+;   $0200-$0253  resident: the loader's loop and the part's head (BASIC's
 ;                input buffer, which nothing uses while parts run)
-;   $02A7-$02FF  resident: variables and the copy of the part table (RAM
-;                that neither BASIC nor the KERNAL uses)
-;   $0334-$03FF  resident: the entry point for running parts and the
-;                path's code: the KERNAL's or the fast loader's (the tape
-;                buffer, unused with disks)
-;   $D000-$D0FF  resident: the decruncher, in the RAM beneath the I/O area
-;   $D100-$D1FF  resident: the end, beneath the I/O area too, copied over
-;                the path's code when the last part is done
+;   $02A7-$02F9  resident: variables, the header's display and the copy of
+;                the part table (RAM that neither BASIC nor the KERNAL uses)
+;   $0334-$03FB  resident: the entry point for running parts and the
+;                path's code, the KERNAL's (to $03B9) or the fast loader's
+;                (the tape buffer, unused with disks)
+;   $D000-$D0E6  resident: the decruncher, in the RAM beneath the I/O area
+;   $D100-$D1A0  resident: the end, copied over the path's code when the
+;                last part is done, the work done with all RAM banked in,
+;                and the routing's vectors, beneath the I/O area too
+;   $FFFA-$FFFF  the routing's vectors in RAM, but for a part's bytes there
+;                while it loads and decrunches
 ;   $0400-$FFFF  everything else belongs to the parts; the screen's top
 ;                three rows ($0400-$0477) show each header while it loads
-;   $0801-$0FFF  this program, needed only until the loader runs
+;   $0801-$14D2  this program, needed only until the loader runs
 ;   $FB-$FE, $57-$5C  zero page the loader and the decruncher use
-;
+
 ; The two paths
 ;   At the start the boot program reads the drive's ROM at $C000 with M-R:
 ;   the 1541 family answers $97 and the 1571 $38 or $42 (it runs 1541 code

@@ -4,10 +4,10 @@
 ; M-W, starts it with M-E and sends it the rest.
 ;
 ; Drive memory map
-;   $00-$2F      zero page variables
+;   $00-$25      zero page variables
 ;   $0100-$013F  the stack
-;   $0140-$0284  a data block as read, 325 bytes of GCR
-;   $0285-$06FA  this code
+;   $0140-$0284  a data block as read, 325 bytes of GCR in five columns
+;   $0285-$06E6  this code (it may grow to $06FA)
 ;   $06FB-$07FE  the block decoded: its ID, 256 bytes, the checksum, 2 more;
 ;                before that the bootstrap's second stage (the first lies
 ;                at $06D8-$06FA till the code comes over it)
@@ -32,7 +32,6 @@
 ;     end       0, then the part's last address (where its data ends)
 ;     failed    $FF: the block could not be read
 
-zp      = $00
 track   = $02           ; the track under the head
 want    = $03           ; the track of the block to read
 sector  = $04           ; and its sector
@@ -69,12 +68,10 @@ checksum = block + 256
 ; The port of VIA 1: the serial bus.
 busport = $1800
 dataout = $02
-clkout  = $08
 atnack  = $10
 ; The port of VIA 2: the disk.
 diskport = $1c00
 gcrbyte = $1c01
-syncmark = $80          ; bit 7 of diskport, low while a sync passes
 
 codestart = $0285
 
