@@ -4,7 +4,7 @@
 ; M-W, starts it with M-E and sends it the rest.
 ;
 ; Drive memory map
-;   $00-$25      zero page variables
+;   $00-$29      zero page variables ($22 the DOS's, read at the start)
 ;   $0100-$013F  the stack
 ;   $0140-$0284  a data block as read, 325 bytes of GCR in five columns
 ;   $0285-$06E6  this code (it may grow to $06FA)
@@ -42,6 +42,7 @@ half    = $0a           ; the stepper's direction
 value   = $0b           ; the byte a command brings
 t       = $0c           ; scratch
 groups  = $11           ; decoding: the group
+dostrack = $22          ; the DOS's record of the head's track
 g       = $12           ; 5 GCR bytes
 next    = $17           ; 2: the link of the block in memory, plain
 addr    = $19           ; 2: where the next data frame's bytes go
@@ -52,9 +53,9 @@ v3      = $1e           ; the values of a byte's third and fourth pairs
 v4      = $1f
 final   = $20           ; 2: the address of the last byte sent
 atn     = $24           ; the bus port as last seen: bit 7, ATN
-entry   = $22           ; 3: the directory entry being looked at, then the
+entry   = $26           ; 3: the directory entry being looked at, then the
                         ; track and sector it names
-u       = $25           ; scratch
+u       = $29           ; scratch
 
 column0 = $0140         ; a data block as read: its GCR groups' first
 column1 = column0 + 65  ; bytes, their second, ...
@@ -85,8 +86,8 @@ main    ldx #$3f
         lda diskport
         ora #$0c        ; motor and LED on
         sta diskport
-        lda #18         ; where the DOS left the head: it loaded from the
-        sta track       ; directory last
+        lda dostrack    ; where the DOS left the head
+        sta track
 loop    jsr receive
         beq nextframe
         bmi quit

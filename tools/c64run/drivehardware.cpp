@@ -23,6 +23,7 @@ drivehardware::drivehardware(const d64image& image)
     : tracks(recordtracks(image)) {
   bus.via2.inputsb = static_cast<std::uint8_t>(~writeprotect);
   bus.via1.write(0x2, 0x1A, 0);
+  bus.ram[dosheadtrack] = static_cast<std::uint8_t>(halftrack / 2);
 }
 
 // The stepper moves the head half a track for each phase it is driven on

@@ -29,6 +29,9 @@ class drivehardware {
   drivememory bus;
   drivecpu processor{bus};
   unsigned halftrack = 36;  // track 18, where the DOS keeps the head
+  // Where the DOS keeps the track its head is on, which drive code reads to
+  // know where the head is; drive code that moves the head keeps it.
+  static constexpr std::uint16_t dosheadtrack = 0x22;
 
  private:
   void movehead();
