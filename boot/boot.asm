@@ -27,7 +27,7 @@
 ;                while it loads and decrunches
 ;   $0400-$FFFF  everything else belongs to the parts; the screen's top
 ;                three rows ($0400-$0477) show each header while it loads
-;   $0801-$14D2  this program, needed only until the loader runs
+;   $0801-$151E  this program, needed only until the loader runs
 ;   $FB-$FE, $57-$5C  zero page the loader and the decruncher use
 
 ; The two paths
@@ -355,6 +355,10 @@ nextcode
         lda ptr + 1
         cmp #>drivecode.codeend - drivecode.codestart + driveimage
         bne nextcode
+        lda #$3f        ; the lines let go, and the code runs when it
+        sta $dd02       ; holds DATA, ready for commands
+-       bit $dd00
+        bmi -
         rts
 
 ; The bytes at the ROM's first address a 1541 and a 1571 answer.

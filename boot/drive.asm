@@ -4,10 +4,11 @@
 ; M-W, starts it with M-E and sends it the rest.
 ;
 ; Drive memory map
-;   $00-$29      zero page variables ($22 the DOS's, read at the start)
-;   $0100-$013F  the stack
-;   $0140-$0284  a data block as read, 325 bytes of GCR in five columns
-;   $0285-$06E6  this code (it may grow to $06FA)
+;   $00-$63      zero page variables ($22 the DOS's, read at the start),
+;                the directory's places of the parts at $30-$63
+;   $0100-$010F  the stack (the deepest calls take 10 bytes)
+;   $0110-$0254  a data block as read, 325 bytes of GCR in five columns
+;   $0255-$06FA  this code
 ;   $06FB-$07FE  the block decoded: its ID, 256 bytes, the checksum, 2 more;
 ;                before that the bootstrap's second stage (the first lies
 ;                at $06D8-$06FA till the code comes over it)
@@ -56,8 +57,11 @@ atn     = $24           ; the bus port as last seen: bit 7, ATN
 entry   = $26           ; 3: the directory entry being looked at, then the
                         ; track and sector it names
 u       = $29           ; scratch
+cached  = $2a           ; 1 once the directory's places are read
+places  = $30           ; 2 a part, from AA to ZA: its first block's track
+                        ; and sector, or track 0 for none
 
-column0 = $0140         ; a data block as read: its GCR groups' first
+column0 = $0110         ; a data block as read: its GCR groups' first
 column1 = column0 + 65  ; bytes, their second, ...
 column2 = column1 + 65
 column3 = column2 + 65
@@ -74,10 +78,10 @@ atnack  = $10
 diskport = $1c00
 gcrbyte = $1c01
 
-codestart = $0285
+codestart = $0255
 
         .logical codestart
-main    ldx #$3f
+main    ldx #$0f
         txs
         lda #$ee        ; CA2 high: byte ready sets V through SO
         sta $1c0c
@@ -88,6 +92,14 @@ main    ldx #$3f
         sta diskport
         lda dostrack    ; where the DOS left the head
         sta track
+        lda #0          ; the directory is not read yet
+        sta cached
+        ldx #2 * 26 - 1
+-       sta places,x
+        dex
+        bpl -
+        lda #dataout    ; DATA held: ready for the first command
+        sta busport
 loop    jsr receive
         beq nextframe
         bmi quit
@@ -100,10 +112,10 @@ loop    jsr receive
         jsr readblock
         bcs fail
         jsr linkof
-        lda next        ; a part shorter than its head fails
-        bne +
+        lda next        ; a part with nothing after its head fails (the
+        bne +           ; file's last byte is at the link's sector byte)
         lda next + 1
-        cmp #127
+        cmp #128
         bcc fail
 +       lda #126
         jsr sendfirst
@@ -208,10 +220,12 @@ linkof  ldy #0
 plainat lda block,y
         jmp sent
 
-; Looks through the directory for the entry of the part the command
-; names: a file whose name is that letter and "A". Carry set when there is
-; none.
+; Finds the first block of the part the command names, a file whose name
+; is that letter and "A": from the places the directory gives the parts,
+; read once. Carry set when there is none.
 findfile
+        lda cached
+        bne lookup
         lda #18
         sta want
         lda #1
@@ -222,32 +236,44 @@ directorysector
         lda #2
 nextentry
         sta entry
-        tay
-        iny
-        iny
-        iny
+        tay             ; the file's type: 0 for a deleted one
         jsr plainat
-        cmp value
-        bne passed
-        iny
+        beq passed
+        tya
+        clc
+        adc #4          ; its name's second letter and the end after it
+        tay
         jsr plainat
         cmp #"A"
         bne passed
         iny
         jsr plainat
-        cmp #$a0        ; the name ends there
+        cmp #$a0
         bne passed
-        ldy entry       ; the file's type: 0 for a deleted one
-        jsr plainat
-        beq passed
+        ldy entry       ; its first letter
+        iny
+        iny
         iny
         jsr plainat
-        sta entry + 1   ; its first block's track
+        sec
+        sbc #"A"
+        cmp #26
+        bcs passed
+        asl a
+        sta u
+        ldy entry
         iny
-        jsr plainat
-        sta entry + 2   ; and sector
-        clc
-        rts
+        jsr plainat     ; its first block's track
+        ldx u
+        ldy places,x
+        bne passed      ; the first of the same name counts, as the DOS's
+        sta places,x
+        ldy entry
+        iny
+        iny
+        jsr plainat     ; and sector
+        ldx u
+        sta places + 1,x
 passed  lda entry
         clc
         adc #32
@@ -258,6 +284,21 @@ passed  lda entry
         lda next
         sta want
         bne directorysector
+        inc cached
+lookup  lda value
+        sec
+        sbc #"A"
+        cmp #26
+        bcs nofile
+        asl a
+        tax
+        lda places,x
+        beq nofile
+        sta entry + 1
+        lda places + 1,x
+        sta entry + 2
+        clc
+        rts
 nofile  sec
         rts
 
