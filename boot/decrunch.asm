@@ -28,6 +28,24 @@ getbit  .macro
 +
         .endm
 
+; The same, with the refill inline: gamma codes take most bits, so their
+; loop's first saves the call (the page has no room for the second's).
+getbitinline .macro
+        asl bits
+        bne done
+        tax
+        lda (src),y
+        sec
+        rol a
+        sta bits
+        lda src
+        bne low
+        dec src + 1
+low     dec src
+        txa
+done
+        .endm
+
 ; Moves a pointer down by one.
 lower   .macro pointer
         lda \pointer
@@ -136,7 +154,7 @@ longrun jsr gammaone
 ; the value, a 0 ends it. The carry comes back set only when the value
 ; passed 255, which only the end mark does.
 gamma   lda #1
--       #getbit
+-       #getbitinline
         bcc +
 gammabit
         #getbit
