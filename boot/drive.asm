@@ -235,20 +235,21 @@ directorysector
         bcs nofile
         lda #2
 nextentry
-        sta entry
-        tay             ; the file's type: 0 for a deleted one
-        jsr plainat
+        sta entry       ; (bytes compared in their sent form: a sector's
+        tay             ; entries are looked through while the next
+        lda block,y     ; directory sector passes)
+        cmp #sentform(0) ; the file's type: 0 for a deleted one
         beq passed
         tya
         clc
         adc #4          ; its name's second letter and the end after it
         tay
-        jsr plainat
-        cmp #"A"
+        lda block,y
+        cmp #sentform("A")
         bne passed
         iny
-        jsr plainat
-        cmp #$a0
+        lda block,y
+        cmp #sentform($a0)
         bne passed
         ldy entry       ; its first letter
         iny
@@ -396,6 +397,7 @@ sent    pha
 
 ; A nybble's bits 0, 2, 1 and 3, inverted, as bits 3-0.
 flip    .sfunction n, ((n & 1) << 3 | (n & 4) | (n & 2) | (n >> 3)) ^ 15
+sentform .sfunction b, flip(b & 15) << 4 | flip(b >> 4)
 flipped .for n = 0, n < 16, n += 1
         .byte flip(n)
         .next

@@ -9,7 +9,8 @@ namespace {
 // seven more pass under the head: the eighth is the next it can take. (The
 // KERNAL's transfer is slower than any interleave.)
 constexpr int filesinterleave = 8;
-constexpr int directoryinterleave = 3;
+// It reads and decodes a directory sector while three more pass.
+constexpr int directoryinterleave = 4;
 constexpr int bytesperblock = 254;
 
 // The BAM entry of a track: its free count, then one bit a sector.
@@ -179,8 +180,8 @@ d64image buildimage(const std::string& diskname, const std::string& id,
   directory[1] = 0xFF;
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (i > 0 && i % 8 == 0) {
-      // The next directory sector, three on; past the end it wraps to the
-      // first unused one.
+      // The next directory sector, at the interleave; past the end it wraps
+      // to the first unused one.
       int next = (directorysector + directoryinterleave) %
                  sectorspertrack(directorytrack);
       while (!isfree(image, directorytrack, next))
