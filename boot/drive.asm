@@ -490,105 +490,7 @@ bad     dec tries
 failed  sec
         rts
 
-; Moves the head to the wanted track, two half tracks a step with time for
-; each to settle, and sets the density of its zone.
-seek    lda track
-        cmp want
-        beq zone
-        ldx #1          ; up: the next phase
-        bcc +
-        ldx #3          ; down: the phase before
-+       stx half
-        jsr step
-        jsr step
-        lda track
-        cmp want
-        ldx #1
-        bcc +
-        ldx #$ff
-+       txa
-        clc
-        adc track
-        sta track
-        jmp seek
-
-step    lda diskport
-        tax
-        clc
-        adc half
-        and #3
-        sta t
-        txa
-        and #$fc
-        ora t
-        sta diskport
-        ldx #0          ; about 2.5 ms
-        ldy #2
--       dex
-        bne -
-        dey
-        bne -
-        rts
-
-zone    ldx #3
-        lda track
-        cmp #18
-        bcc +
-        dex
-        cmp #25
-        bcc +
-        dex
-        cmp #31
-        bcc +
-        dex
-+       txa
-        asl a
-        asl a
-        asl a
-        asl a
-        asl a
-        sta t
-        lda diskport
-        and #$9f
-        ora t
-        sta diskport
-        rts
-
-; The GCR of the wanted sector and track into wanted: 20 bits, the end of
-; a header block's first five GCR bytes, as readblock compares them.
-encode  lda #0
-        sta wanted
-        sta wanted + 1
-        sta wanted + 2
-        lda sector
-        jsr encodebyte
-        lda want
-encodebyte
-        pha
-        lsr a
-        lsr a
-        lsr a
-        lsr a
-        jsr encodenybble
-        pla
-        and #15
-encodenybble
-        tax
-        lda gcrcodes5,x
-        ldx #5
--       asl a
-        rol wanted + 2
-        rol wanted + 1
-        rol wanted
-        dex
-        bne -
-        rts
-
-; The 4-to-5 code, five bits in each byte's top.
-gcrcodes5
-        .for n = 0, n < 16, n += 1
-        .byte gcrcodes[n] << 3
-        .next
+        .include "drivehead.asm"
 
 ; Waits for a sync mark, long enough for a disk turn; V is clear when it
 ; returns, so the next byte ready is the first of a block. Carry set when
@@ -734,7 +636,6 @@ gcrtable .macro shift
         .endif
         .next
         .endm
-gcrcodes = [$0a, $0b, $12, $13, $0e, $0f, $16, $17, $09, $19, $1a, $1b, $0d, $1d, $1e, $15]
 high    #gcrtable 4
 low     #gcrtable 0
 codeend

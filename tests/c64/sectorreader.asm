@@ -40,7 +40,7 @@ dest    = $fd           ; C64: where it goes in the drive
 clk     = $02           ; C64: CLK as last seen
 value   = $03           ; C64: the byte coming in
 store   = $04           ; C64: where the next sector goes
-track   = $06           ; C64: the track coming in
+incoming = $06          ; C64: the track coming in
 count   = $07           ; C64: the bytes of this M-W
 drivestart = $0400
 chunk   = 32            ; bytes an M-W carries
@@ -134,10 +134,10 @@ upload  lda #<driveend  ; the bytes left, at most a chunk
         lda #>sectors
         sta store + 1
         lda #1
-        sta track
+        sta incoming
 nexttrack
         jsr receive
-        ldx track
+        ldx incoming
         sta status,x
         ldy #0
 -       jsr receive
@@ -145,8 +145,8 @@ nexttrack
         iny
         bne -
         inc store + 1
-        inc track
-        lda track
+        inc incoming
+        lda incoming
         cmp #lasttrack + 1
         bne nexttrack
         rts
@@ -177,7 +177,7 @@ driveimage
 
 ; The drive's memory: zero page, the data block at $0200, the code from
 ; $0400, the raw data block at $0680.
-head    = $10           ; the track under the head
+track   = $10           ; the track under the head
 want    = $11
 sector  = $12
 tries   = $13
@@ -188,6 +188,8 @@ from    = $16           ; decoding: five GCR bytes from here
 to      = $18           ; into four bytes here
 groups  = $1a
 half    = $1b
+t       = $1f           ; scratch
+diskport = $1c00        ; VIA 2's port B
 gcr     = $20           ; the five GCR bytes being decoded
 header  = $30           ; 8 bytes decoded from 10
 rawheader = $40         ; 10
@@ -208,7 +210,7 @@ drive   sei
         sta $1800
         sta atn
         lda #18         ; where the DOS leaves the head
-        sta head
+        sta track
         lda #1
         sta want
 nextsector
@@ -232,63 +234,7 @@ nextsector
         bne nextsector
         rts             ; back to the DOS
 
-; Moves the head to the wanted track, two half tracks a step, and sets
-; the density of its zone.
-seek    lda head
-        cmp want
-        beq zone
-        ldx #1          ; up: the next phase
-        bcc +
-        ldx #3          ; down: the phase before
-+       stx half
-        jsr step
-        jsr step
-        lda head
-        cmp want
-        ldx #1
-        bcc +
-        ldx #$ff
-+       txa
-        clc
-        adc head
-        sta head
-        jmp seek
-
-step    lda $1c00
-        tax
-        clc
-        adc half
-        and #3
-        sta bits
-        txa
-        and #$fc
-        ora bits
-        sta $1c00
-        rts
-
-zone    ldx #3
-        lda head
-        cmp #18
-        bcc +
-        dex
-        cmp #25
-        bcc +
-        dex
-        cmp #31
-        bcc +
-        dex
-+       txa
-        asl a
-        asl a
-        asl a
-        asl a
-        asl a
-        sta bits
-        lda $1c00
-        and #$9f
-        ora bits
-        sta $1c00
-        rts
+        .include "drivehead.asm"
 
 ; Waits for a sync mark; V is clear when it returns, so the next byte
 ; ready is the first of a block.
@@ -448,40 +394,6 @@ nybble  lda #0
         bne -
         tax
         lda nybbles,x
-        rts
-
-; The 4-to-5 code, five bits in each byte's top.
-gcrcodes .byte $50, $58, $90, $98, $70, $78, $b0, $b8
-        .byte $48, $c8, $d0, $d8, $68, $e8, $f0, $a8
-
-; The GCR of the wanted sector and track into wanted: 20 bits, the end of
-; a header block's first five GCR bytes.
-encode  lda #0
-        sta wanted
-        sta wanted + 1
-        sta wanted + 2
-        lda sector
-        jsr encodebyte
-        lda want
-encodebyte
-        pha
-        lsr a
-        lsr a
-        lsr a
-        lsr a
-        jsr encodenybble
-        pla
-        and #15
-encodenybble
-        tax
-        lda gcrcodes,x
-        ldx #5
--       asl a
-        rol wanted + 2
-        rol wanted + 1
-        rol wanted
-        dex
-        bne -
         rts
 
 ; The 5-to-4 code; $ff for codes the 4-to-5 code never makes.
