@@ -6,6 +6,7 @@
 // in the image and its code.
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -28,4 +29,20 @@ inline d64image sampledisk(
     bytes.insert(bytes.end(), table.begin(), table.end());
   }
   return makeimage(bytes);
+}
+
+// The image's sectors a file takes, in its chain's order, as indexes into
+// the error table.
+inline std::vector<std::size_t> chainof(const d64image& image,
+                                        const std::string& name) {
+  const std::vector<d64entry> entries = directory(image);
+  const d64entry* entry = findfile(entries, name);
+  std::vector<std::size_t> indexes;
+  for (int track = entry->track, sector = entry->sector; track != 0;) {
+    indexes.push_back(sectorindex(track, sector));
+    const std::uint8_t* data = sectorat(image, track, sector);
+    track = data[0];
+    sector = data[1];
+  }
+  return indexes;
 }
