@@ -120,12 +120,16 @@ ptr     = $fb           ; where the next part byte goes; the decruncher's src
 count   = $57           ; the fast path's, in the decruncher's zero page:
 nybble  = $58           ; it decrunches only after loading
 outbyte = $59
+framehead = $5a         ; 3: a data frame's count and address
+column  = $5c           ; the header's next byte (the head comes before any
+                        ; frame)
 file    = 2             ; logical file and secondary address of a part
 commands = 15           ; the drive's command channel
 tablesize = 26 + 1
 tableoffset = 616
 headersize = 120
 endcopy = $d100         ; where the end waits, beneath the I/O area
+filetables = $0259      ; the KERNAL's tables of open files
 
         * = $0801
         .word basicend, 2026
@@ -257,6 +261,7 @@ fastpath
         jsr OPEN
         jsr CLALL
         #place fastimage, fastend, pathslot
+        #place commandimage, commandend, filetables
 -       bit $dd00       ; DATA held: the bootstrap runs
         bmi -
         ldy #0
@@ -547,6 +552,7 @@ loadpart
         jsr headbyte
         sta crunchedat + 1
         ldy #0
+        sty column
         jmp header
         .here
 secondend
@@ -568,7 +574,8 @@ name    .text "?A"      ; the part's file name
 ; The part's header, shown unless a running part owns the screen, its
 ; start address and its last address: whether it may load at all.
 header  jsr headbyte        ; ASCII as screen codes: letters of either case,
-        ldx caller      ; digits, blank and punctuation; the rest blank.
+        ldy column      ; digits, blank and punctuation; the rest blank.
+        ldx caller
         bne shown
         cmp #$20
         bcc blank
@@ -584,6 +591,7 @@ show    sta screen,y
         lda textcolour
         sta colours,y
 shown   iny
+        sty column
         cpy #headersize
         bne header
         jmp range
@@ -691,7 +699,7 @@ kernalend
 
 fastimage
         .logical pathslot
-        #entries fastopen, slowbyte, fastdata, fastclose, quitdrive
+        #entries fastopen, onebyte, fastdata, fastclose, quitdrive
 
 ; Asks the drive code for the part: carry clear when its head comes.
 fastopen
@@ -700,26 +708,108 @@ fastopen
         jsr getframe
         eor #126        ; the head's length, or $FF for a part that fails
         cmp #1
-wait14  nop             ; 14 cycles with the call
+wait12
 fastclose
         rts             ; the drive code waits for the next command anyway
 
 ; Loads the frames of the part's data, each to the address it comes with,
-; stored with all RAM banked in (a frame may lie beneath the I/O area),
 ; until the end frame brings the address of the data's last byte.
 fastdata
         lda #0          ; the next frame
         jsr command
-        jsr getframe
-        tax
+-       bit $dd00       ; DATA let go: the frame is ready
+        bpl -
+        ldy #framehead  ; its count and address
+        lda #framehead + 3
+        jsr receivezero
+        lda framehead + 1
+        sta ptr
+        lda framehead + 2
+        sta ptr + 1
+        ldx framehead
+        stx count
         beq ended
         inx
         beq broken
+        cmp #>$d000 - $100 ; V set for a frame that may reach the I/O area,
+        bcc +           ; whose bytes are stored with all RAM banked in
+        cmp #>$e000
+        bcs +
+        bit wait12      ; an RTS: bit 6 set
++       ldy #0
+        jsr receive
+        jmp fastdata
+ended   jmp decrunchpart
+broken  jsr exchange
+        jmp unreadable
+
+; Waits until the drive code lets DATA go, and takes the frame's first
+; byte; the head's bytes come one at a time the same way.
+getframe
+-       bit $dd00
+        bpl -
+onebyte ldy #outbyte
+        lda #outbyte + 1
+receivezero             ; bytes Y to A - 1 of the zero page
         sta count
-        jsr pointer
-        ldy #0
--       jsr getbyte
-        php
+        lda #0
+        sta ptr
+        sta ptr + 1
+        clv
+        jsr receive
+        lda outbyte
+        rts
+
+; Receives bytes Y to count - 1 of a frame to (ptr),y, two bits at each
+; change of ATN: each pair is read 16 cycles after the change, and the
+; drive code answers within 13. The pairs come as DATA and CLK in bits 7
+; and 6, in the order 5 4, 7 6, 1 0, 3 2; the low bits read back what the
+; C64 drives, which the shifts and the masks leave out. With V set each
+; byte is stored with all RAM banked in.
+receive ldx #$37        ; ATN pulled
+        stx $dd02
+        jsr wait12
+        lda $dd00
+        ldx #$3f        ; released
+        stx $dd02
+        lsr a
+        lsr a
+        nop
+        nop
+        nop
+        nop
+        eor $dd00       ; 7 6 5 4 and noise
+        ldx #$37
+        stx $dd02
+        and #$f0
+        sta nybble
+        nop
+        nop
+        nop
+        nop
+        lda $dd00
+        ldx #$3f
+        stx $dd02
+        lsr a
+        lsr a
+        nop
+        nop
+        nop
+        nop
+        eor $dd00
+        lsr a           ; 3 2 1 0
+        lsr a
+        lsr a
+        lsr a
+        ora nybble
+        bvs beneathio
+        sta (ptr),y
+stored  iny
+        cpy count
+        bne receive
+        rts
+beneathio
+        php             ; (interrupts in between find the KERNAL banked in)
         sei
         ldx #allram
         stx port
@@ -727,29 +817,22 @@ fastdata
         ldx #kernalio
         stx port
         plp
-        iny
-        cpy count
-        bne -
-        beq fastdata
-ended   jsr pointer
-        jmp decrunchpart
-broken  jsr exchange
-        jmp unreadable
+        bvs stored      ; PLP keeps V
+        .here
+fastend
+        .cerror pathslot + fastend - fastimage > $0400, format("the fast path takes %d bytes, past $03FF", fastend - fastimage)
 
-; An address from the drive code into ptr.
-pointer jsr slowbyte
-        sta ptr
-        jsr slowbyte
-        sta ptr + 1
-        rts
-
+; The rest of the fast path's code, in the KERNAL's tables of open files,
+; which the fast path leaves empty (CLALL emptied them before it came).
+commandimage
+        .logical filetables
 ; Sends A to the drive code: a bit at each change of ATN, least significant
 ; first, CLK pulled for a 1. Before each bit the drive gets the time it
-; takes for the one before, at most 45 cycles, and more before the first,
-; when it may still be finishing a frame.
+; takes for the one before, at most 45 cycles; it is back for the first
+; within 45 cycles of a frame's last pair.
 command sta outbyte
         ldx #8
-        ldy #25         ; longer before the first bit
+nextbit ldy #5
 -       dey
         bne -
         lda $dd02
@@ -759,60 +842,14 @@ command sta outbyte
         bcc +
         and #$ef        ; CLK pulled: a 1
 +       sta $dd02
-        ldy #5
         dex
-        bne -
+        bne nextbit
         rts             ; ATN is released again, and CLK too: the commands
                         ; that frames follow have bit 7 clear
 
-; Waits until the drive code lets DATA go: the frame is ready.
-getframe
--       bit $dd00
-        bpl -
-
-; A byte for which the drive code needs longer than between the bytes of
-; a frame: up to 80 cycles.
-slowbyte
-        ldx #11
--       dex
-        bne -
-
-; A byte from the drive code, two bits at each change of ATN: each pair is
-; read 20 cycles after the change, and the drive code answers within 13.
-; The pairs come as DATA and CLK in bits 7 and 6, in the order 5 4, 7 6,
-; 1 0, 3 2; the low bits read back what the C64 drives, which the shifts
-; and the masks leave out.
-getbyte ldx #$37        ; ATN pulled
-        stx $dd02
-        jsr wait14
-        lda $dd00
-        ldx #$3f        ; released
-        stx $dd02
-        lsr a
-        lsr a
-        jsr fastclose   ; an RTS: 12 cycles in 3 bytes
-        eor $dd00       ; 7 6 5 4 and noise
-        ldx #$37
-        stx $dd02
-        and #$f0
-        sta nybble
-        jsr fastclose
-        lda $dd00
-        ldx #$3f
-        stx $dd02
-        lsr a
-        lsr a
-        jsr fastclose
-        eor $dd00
-        lsr a           ; 3 2 1 0
-        lsr a
-        lsr a
-        lsr a
-        ora nybble
-        rts
         .here
-fastend
-        .cerror pathslot + fastend - fastimage > $0400, format("the fast path takes %d bytes, past $03FF", fastend - fastimage)
+commandend
+        .cerror filetables + commandend - commandimage > $0277, format("the command takes %d bytes, past the file tables", commandend - commandimage)
 
 decruncherimage
         .logical $d000

@@ -47,19 +47,17 @@ dostrack = $22          ; the DOS's record of the head's track
 g       = $12           ; 5 GCR bytes
 next    = $17           ; 2: the link of the block in memory, plain
 addr    = $19           ; 2: where the next data frame's bytes go
-count   = $1b           ; bytes in a frame
+count   = $1b           ; bytes left to send
 first   = $1c           ; the block's index of its first byte
 pending = $1d           ; 1 while the head's block has bytes left to send
-v3      = $1e           ; the values of a byte's third and fourth pairs
-v4      = $1f
-final   = $20           ; 2: the address of the last byte sent
+size    = $1e           ; bytes in a data frame
 atn     = $24           ; the bus port as last seen: bit 7, ATN
 entry   = $26           ; 3: the directory entry being looked at, then the
                         ; track and sector it names
 u       = $29           ; scratch
-cached  = $2a           ; 1 once the directory's places are read
 places  = $30           ; 2 a part, from AA to ZA: its first block's track
                         ; and sector, or track 0 for none
+cached  = places + 2 * 26 ; 1 once the directory's places are read
 
 column0 = $0110         ; a data block as read: its GCR groups' first
 column1 = column0 + 65  ; bytes, their second, ...
@@ -93,8 +91,7 @@ main    ldx #$0f
         lda dostrack    ; where the DOS left the head
         sta track
         lda #0          ; the directory is not read yet
-        sta cached
-        ldx #2 * 26 - 1
+        ldx #2 * 26
 -       sta places,x
         dex
         bpl -
@@ -117,14 +114,11 @@ loop    jsr receive
         lda next + 1
         cmp #128
         bcc fail
-+       lda #126
-        jsr sendfirst
-        ldy #2
--       lda block,y
-        jsr sendbyte
-        iny
-        cpy #128
-        bne -
++       lda #sentform(126) ; the head: its length where the link was,
+        sta block + 1   ; then the file's bytes up to the crunched data
+        ldy #block + 1 - id
+        lda #127
+        jsr sendframe
         ldy #3          ; the crunched data goes two bytes above its load
         jsr plainat     ; address, which the file's first two bytes hold
         sta addr + 1
@@ -142,8 +136,15 @@ loop    jsr receive
 
 quit    jmp ($fffc)     ; the ROM's reset: a disk drive again
 
-fail    lda #$ff
-        jsr sendfirst
+; A part or a block that cannot be read: $FF, the whole frame for a head,
+; and two bytes more after it for a data frame.
+broken  lda #3
+        .byte $2c       ; BIT abs: passes over the LDA
+fail    lda #1
+        ldx #sentform($ff)
+        stx id
+        ldy #0
+        jsr sendframe
         jmp loop
 
 nextframe
@@ -156,7 +157,7 @@ nextframe
         lda next + 1
         sta sector
         jsr readblock
-        bcs fail
+        bcs broken
         jsr linkof
         ldy #2
 frame   sty first
@@ -169,43 +170,40 @@ frame   sty first
 +       sec             ; the bytes from first to there
         sbc first
         adc #0          ; the carry is set: plus one
-        sta count
-        jsr sendfirst
-        lda addr
-        jsr sendplain
-        lda addr + 1
-        jsr sendplain
-        ldy first
--       lda block,y
-        jsr sendbyte
-        iny
-        dec count
-        bne -
-        dey             ; the last byte's address
-        tya
-        sec
-        sbc first
-        clc
-        adc addr
-        sta final
-        lda addr + 1
-        adc #0
-        sta final + 1
-        lda final       ; the next frame's bytes follow
-        adc #1
+        sta size
+        jsr sendhead
+        clc             ; the next frame's bytes follow these (the C64
+        lda addr        ; takes its time between a frame's head and its
+        adc size        ; bytes)
         sta addr
-        lda final + 1
-        adc #0
-        sta addr + 1
+        bcc +
+        inc addr + 1
++       ldy first
+        lda size
+        jsr sendmore
         jmp loop
 
-end     lda #0
-        jsr sendfirst
-        lda final
-        jsr sendplain
-        lda final + 1
-        jsr sendplain
+end     lda addr        ; the address of the data's last byte
+        bne +
+        dec addr + 1
++       dec addr
+        lda #0
+        jsr sendhead
         jmp loop
+
+; Sends a frame's head where the block's ID and link were: A, then addr.
+sendhead
+        jsr sent
+        sta id
+        lda addr
+        jsr sent
+        sta id + 1
+        lda addr + 1
+        jsr sent
+        sta id + 2
+        ldy #0
+        lda #3
+        jmp sendframe
 
 ; The link of the block in memory into next, plain.
 linkof  ldy #0
@@ -325,53 +323,54 @@ receive lda #$80        ; the marker: when it leaves, eight bits are in
         lda value
         rts
 
-; Sends the first byte of a frame: first DATA let go, which tells the C64
-; the frame is ready, once the byte is in its sent form. ATN is released
-; between frames, so the acknowledge stays low.
-sendfirst
-        jsr sent
+; Sends A bytes from id + Y (sendframe) or block + Y (sendmore: a block's
+; last byte lies 256 above id), in their sent form, a pair of bits at each
+; change of ATN; sendframe first lets DATA go, which tells the C64 the
+; frame is ready (ATN is released between frames, so the acknowledge stays
+; low). The C64 gives a pair 22 cycles and the byte's last pair 49 before
+; the next byte's first: the work between the pairs fits in those, with the
+; 13 cycles the drive may take to see a change. Leaves Y past the last.
+sendframe
         ldx #0
         stx busport
-        jmp sendbyte
-
-; Sends A as the drive keeps bytes (see sent).
-sendplain
-        jsr sent
-
-; Sends A, in its sent form, a pair of bits at each change of ATN. Between
-; the pairs there is time only for a few cycles of work, so the values of
-; the last two pairs are made first. Keeps Y.
-sendbyte
+        ldx #<id
+        .byte $2c       ; BIT abs: passes over the LDX
+sendmore
+        ldx #<block
+        stx nextbyte + 1 ; (id and block share a page)
+        sta count
+nextbyte
+        lda block,y
         tax
         lsr a
         lsr a
         lsr a
-        sta v4
-        lsr a
-        ora #atnack     ; the third pair: ATN pulled, the acknowledge
-        sta v3          ; matching it
-        lda v4
-        and #~atnack    ; the fourth: ATN released
-        sta v4
+        sta t           ; bits 4-7 as bits 1-4
         txa
-        ora #atnack
--       bit busport     ; ATN pulled
+        ora #atnack     ; bits 1 and 3, ATN pulled: the acknowledge
+-       bit busport     ; matching it (bits 5-7 are inputs)
         bpl -
         sta busport
         txa
-        asl a
+        asl a           ; bits 0 and 2
         and #~atnack
 -       bit busport     ; released
         bmi -
         sta busport
-        lda v3
+        lda t           ; bits 5 and 7
+        lsr a
+        ora #atnack
 -       bit busport
         bpl -
         sta busport
-        lda v4
+        lda t           ; bits 4 and 6
+        and #~atnack
 -       bit busport
         bmi -
         sta busport
+        iny
+        dec count
+        bne nextbyte
         rts
 
 ; A byte to or from its sent form: bits 7-4 of one are bits 0, 2, 1 and 3
@@ -639,6 +638,7 @@ gcrtable .macro shift
 high    #gcrtable 4
 low     #gcrtable 0
 codeend
+        .cerror >id != >block, "id and block must share a page"
         .cerror codeend > id, format("the drive code takes %d bytes, into its buffers", codeend - codestart)
         .here
 
