@@ -14,9 +14,12 @@
 ;                and an interrupt on top ever take)
 ;   $0200-$0253  resident: the loader's loop and the part's head (BASIC's
 ;                input buffer, which nothing uses while parts run)
+;   $0259-$0275  resident on the fast path: the command to the drive, in the
+;                KERNAL's tables of open files (CLALL empties them before
+;                the fast path comes, and parts open no files)
 ;   $02A7-$02F9  resident: variables, the header's display and the copy of
 ;                the part table (RAM that neither BASIC nor the KERNAL uses)
-;   $0334-$03FB  resident: the entry point for running parts and the
+;   $0334-$03FF  resident: the entry point for running parts and the
 ;                path's code, the KERNAL's (to $03B9) or the fast loader's
 ;                (the tape buffer, unused with disks)
 ;   $D000-$D0F3  resident: the decruncher, in the RAM beneath the I/O area
@@ -27,7 +30,7 @@
 ;                while it loads and decrunches
 ;   $0400-$FFFF  everything else belongs to the parts; the screen's top
 ;                three rows ($0400-$0477) show each header while it loads
-;   $0801-$151E  this program, needed only until the loader runs
+;   $0801-$155E  this program, needed only until the loader runs
 ;   $FB-$FE, $57-$5C  zero page the loader and the decruncher use
 
 ; The two paths
@@ -58,7 +61,7 @@
 ;   on NMIs keeps a vector of its own there.) On the fast path the
 ;   serial bus belongs to the loader: a part writes $DD00 only with bits
 ;   3-5 clear (its VIC-II bank in bits 0-1) and leaves $DD02 at $3F, and
-;   uses no KERNAL disk routines.
+;   opens no files and uses no KERNAL disk routines.
 ;   A data part, built without an address, is loaded and decrunched but
 ;   not called: it stays in memory for the parts after it.
 ;

@@ -4,7 +4,7 @@
 ; M-W, starts it with M-E and sends it the rest.
 ;
 ; Drive memory map
-;   $00-$63      zero page variables ($22 the DOS's, read at the start),
+;   $00-$64      zero page variables ($22 the DOS's, read at the start),
 ;                the directory's places of the parts at $30-$63
 ;   $0100-$010F  the stack (the deepest calls take 10 bytes)
 ;   $0110-$0254  a data block as read, 325 bytes of GCR in five columns
@@ -31,7 +31,8 @@
 ;     head      126, then the part file's first 126 bytes
 ;     data      n (1-254), the address for its bytes, low byte first, n bytes
 ;     end       0, then the part's last address (where its data ends)
-;     failed    $FF: the block could not be read
+;     failed    $FF, and for a data frame two bytes more: the part or
+;               the block could not be read
 
 track   = $02           ; the track under the head
 want    = $03           ; the track of the block to read

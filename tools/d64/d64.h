@@ -81,8 +81,8 @@ constexpr int directoryentries = 144;  // 18 sectors of 8 entries
 int blocksfor(std::size_t bytes);
 
 // The BAM on 18/0 with the disk name and ID, the directory on track 18
-// (interleave 3), the files as closed PRGs in list order, their sectors
-// taken outward from track 18 at interleave 10. A production that does not
+// (interleave 4), the files as closed PRGs in list order, their sectors
+// taken outward from track 18 at interleave 7. A production that does not
 // fit raises d64error saying what it needs and what there is.
 d64image buildimage(const std::string& diskname, const std::string& id,
                     const std::vector<d64file>& files);

@@ -6,7 +6,7 @@
 namespace {
 
 // The boot program's drive code reads, decodes and sends a sector while
-// seven more pass under the head: the eighth is the next it can take. (The
+// six more pass under the head: the seventh is the next it can take. (The
 // KERNAL's transfer is slower than any interleave.)
 constexpr int filesinterleave = 7;
 // It reads and decodes a directory sector while three more pass.
