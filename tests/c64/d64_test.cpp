@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -51,6 +52,24 @@ TEST(d64, WrittenFilesReadBackWithTheirNamesAndBytes) {
             "2A");
   // The first file starts next to the directory track.
   EXPECT_EQ(entries[0].track, 17);
+}
+
+// A file takes the tracks from the directory inwards to track 1, then
+// outwards from it: the head moves a track at a time but once.
+TEST(d64, AFileGoesOnATrackAwayAtATime) {
+  const d64image image = buildimage("TARV", "00", {{"BIG", filled(150000, 6)}});
+  const d64entry file = directory(image).at(0);
+  std::vector<int> tracks;
+  for (int track = file.track, sector = file.sector; track != 0;) {
+    if (tracks.empty() || tracks.back() != track) tracks.push_back(track);
+    const std::uint8_t* data = sectorat(image, track, sector);
+    track = data[0];
+    sector = data[1];
+  }
+  std::vector<int> expected;
+  for (int track = 17; track >= 1; --track) expected.push_back(track);
+  for (int track = 19; track <= 31; ++track) expected.push_back(track);
+  EXPECT_EQ(tracks, expected);
 }
 
 TEST(d64, TheDirectoryTakesAllOfTrackEighteen) {

@@ -6,9 +6,11 @@
 namespace {
 
 // The boot program's drive code reads, decodes and sends a sector while
-// six more pass under the head: the seventh is the next it can take. (The
-// KERNAL's transfer is slower than any interleave.)
-constexpr int filesinterleave = 7;
+// six more pass under the head; it could take the seventh, but 7 divides
+// the 21 sectors of the inner tracks, where every third step would then
+// find its sector taken and go one further. (The KERNAL's transfer is
+// slower than any interleave.)
+constexpr int filesinterleave = 8;
 // It reads and decodes a directory sector while three more pass.
 constexpr int directoryinterleave = 4;
 constexpr int bytesperblock = 254;
@@ -60,13 +62,16 @@ void format(d64image& image, const std::string& diskname,
   allocate(image, directorytrack, 0);
 }
 
-// Tracks in the order files take them: nearest the directory first,
-// alternating below and above it.
+// Tracks in the order files take them: from the directory inwards to
+// track 1, then outwards from it, so that a file or the next one goes on
+// a track away.
 std::vector<int> trackorder() {
   std::vector<int> order;
-  for (int distance = 1; distance <= 17; ++distance) {
-    order.push_back(directorytrack - distance);
-    order.push_back(directorytrack + distance);
+  for (int track = directorytrack - 1; track >= 1; --track) {
+    order.push_back(track);
+  }
+  for (int track = directorytrack + 1; track <= 35; ++track) {
+    order.push_back(track);
   }
   return order;
 }
