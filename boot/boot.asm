@@ -610,7 +610,7 @@ loadnext = $0334
 pathslot = loadnext
 openpart = pathslot + 3 ; opens the part name names: carry set when it cannot
 headbyte = pathslot + 6 ; the head's next byte, or on failure out of its
-                        ; caller to unreadable
+                        ; caller to unreadable; changes X and Y
 loaddata = pathslot + 9 ; the part's data after its head, then decrunched
 closefile = pathslot + 12 ; gives the part up
 closepath = pathslot + 15 ; no more parts

@@ -1,4 +1,5 @@
 #include "d64.h"
+#include "sampledisk.h"
 
 #include <gtest/gtest.h>
 
@@ -58,13 +59,11 @@ TEST(d64, WrittenFilesReadBackWithTheirNamesAndBytes) {
 // outwards from it: the head moves a track at a time but once.
 TEST(d64, AFileGoesOnATrackAwayAtATime) {
   const d64image image = buildimage("TARV", "00", {{"BIG", filled(150000, 6)}});
-  const d64entry file = directory(image).at(0);
   std::vector<int> tracks;
-  for (int track = file.track, sector = file.sector; track != 0;) {
+  for (const std::size_t index : chainof(image, "BIG")) {
+    int track = 1;
+    while (index >= static_cast<std::size_t>(sectorcount(track))) ++track;
     if (tracks.empty() || tracks.back() != track) tracks.push_back(track);
-    const std::uint8_t* data = sectorat(image, track, sector);
-    track = data[0];
-    sector = data[1];
   }
   std::vector<int> expected;
   for (int track = 17; track >= 1; --track) expected.push_back(track);
