@@ -755,7 +755,7 @@ onebyte ldy #outbyte
         lda #outbyte + 1
 receivezero             ; bytes Y to A - 1 of the zero page
         sta count
-        lda #0
+        lda #$ff
         sta ptr
         sta ptr + 1
         clv
@@ -763,53 +763,54 @@ receivezero             ; bytes Y to A - 1 of the zero page
         lda outbyte
         rts
 
-; Receives bytes Y to count - 1 of a frame to (ptr),y, two bits at each
-; change of ATN: each pair is read 16 cycles after the change, and the
-; drive code answers within 13. The pairs come as DATA and CLK in bits 7
-; and 6, in the order 5 4, 7 6, 1 0, 3 2; the low bits read back what the
-; C64 drives, which the shifts and the masks leave out. With V set each
-; byte is stored with all RAM banked in.
+; Receives a frame's bytes to (ptr),y, Y going from its value plus one up
+; to count (so ptr is one below where bytes Y go). Two bits come at each change of ATN: each pair is read at
+; least 16 cycles after the change, and the drive code answers within 13.
+; The pairs come as DATA and CLK in bits 7 and 6, in the order 1 0, 3 2,
+; 5 4, 7 6; the low bits read back what the C64 drives, which the shifts
+; and the mask leave out. Each change comes right after the read before
+; it, so X is loaded beforehand with the next change's value (beneathio
+; leaves it at $37 too), and the byte's index and count are dealt with
+; while the drive answers: the carry, from CPY, ends the loop. With V set
+; each byte is stored with all RAM banked in.
 receive ldx #$37        ; ATN pulled
-        stx $dd02
-        jsr wait12
-        lda $dd00
-        ldx #$3f        ; released
+pair    stx $dd02
+        ldx #$3f        ; released, next
+        iny
+        nop
+        nop
+        nop
+        nop
+        lda $dd00       ; 1 0
         stx $dd02
         lsr a
         lsr a
-        nop
-        nop
-        nop
-        nop
-        eor $dd00       ; 7 6 5 4 and noise
         ldx #$37
+        nop
+        nop
+        nop
+        eor $dd00       ; 3 2, with 1 0 and noise below them
         stx $dd02
-        and #$f0
+        lsr a
+        lsr a
+        lsr a
+        lsr a
         sta nybble
-        nop
-        nop
-        nop
-        nop
-        lda $dd00
         ldx #$3f
+        lda $dd00       ; 5 4
         stx $dd02
         lsr a
         lsr a
+        ldx #$37
+        cpy count
         nop
         nop
-        nop
-        nop
-        eor $dd00
-        lsr a           ; 3 2 1 0
-        lsr a
-        lsr a
-        lsr a
+        eor $dd00       ; 7 6 (EOR, AND and ORA keep the carry)
+        and #$f0
         ora nybble
         bvs beneathio
         sta (ptr),y
-stored  iny
-        cpy count
-        bne receive
+stored  bcc pair
         rts
 beneathio
         php             ; (interrupts in between find the KERNAL banked in)
@@ -817,10 +818,11 @@ beneathio
         ldx #allram
         stx port
         sta (ptr),y
-        ldx #kernalio
+        ldx #kernalio   ; ($37, as pair wants)
         stx port
         plp
         bvs stored      ; PLP keeps V
+        .cerror kernalio != $37, "beneathio must leave X as pair wants it"
         .here
 fastend
         .cerror pathslot + fastend - fastimage > $0400, format("the fast path takes %d bytes, past $03FF", fastend - fastimage)

@@ -29,7 +29,8 @@
 ;   CLK; the C64 reads them a fixed time after its change, which is longer
 ;   than the drive ever takes to answer (13 cycles).
 ;     head      126, then the part file's first 126 bytes
-;     data      n (1-254), the address for its bytes, low byte first, n bytes
+;     data      n (1-254), the address for its bytes less one, low byte
+;               first, n bytes
 ;     end       0, then the part's last address (where its data ends)
 ;     failed    $FF, and for a data frame two bytes more: the part or
 ;               the block could not be read
@@ -43,12 +44,13 @@ seen    = $09           ; headers passed while looking for the block
 half    = $0a           ; the stepper's direction
 value   = $0b           ; the byte a command brings
 t       = $0c           ; scratch
+swapped = $0d           ; sent's
+sum     = $0e           ; decoding: the bytes' sum so far
 groups  = $11           ; decoding: the group
 dostrack = $22          ; the DOS's record of the head's track
 g       = $12           ; 5 GCR bytes
 next    = $17           ; 2: the link of the block in memory, plain
-addr    = $19           ; 2: where the next data frame's bytes go
-count   = $1b           ; bytes left to send
+addr    = $19           ; 2: one below where the next data frame's bytes go
 first   = $1c           ; the block's index of its first byte
 pending = $1d           ; 1 while the head's block has bytes left to send
 size    = $1e           ; bytes in a data frame
@@ -121,12 +123,12 @@ loop    jsr receive
         lda #127
         jsr sendframe
         ldy #3          ; the crunched data goes two bytes above its load
-        jsr plainat     ; address, which the file's first two bytes hold
-        sta addr + 1
+        jsr plainat     ; address, which the file's first two bytes hold;
+        sta addr + 1    ; addr is kept one below where the next bytes go
         dey
         jsr plainat
         clc
-        adc #2
+        adc #1
         sta addr
         bcc +
         inc addr + 1
@@ -184,11 +186,7 @@ frame   sty first
         jsr sendmore
         jmp loop
 
-end     lda addr        ; the address of the data's last byte
-        bne +
-        dec addr + 1
-+       dec addr
-        lda #0
+end     lda #0          ; addr: the address of the data's last byte
         jsr sendhead
         jmp loop
 
@@ -326,20 +324,27 @@ receive lda #$80        ; the marker: when it leaves, eight bits are in
 
 ; Sends A bytes from id + Y (sendframe) or block + Y (sendmore: a block's
 ; last byte lies 256 above id), in their sent form, a pair of bits at each
-; change of ATN; sendframe first lets DATA go, which tells the C64 the
-; frame is ready (ATN is released between frames, so the acknowledge stays
-; low). The C64 gives a pair 22 cycles and the byte's last pair 49 before
-; the next byte's first: the work between the pairs fits in those, with the
-; 13 cycles the drive may take to see a change. Leaves Y past the last.
+; change of ATN; sendframe lets DATA go, which tells the C64 the frame is
+; ready (ATN is released between frames, so the acknowledge stays low),
+; once the loop is set up, so that the first byte is as quick as the rest.
+; The C64 gives a byte's first three pairs 20 or 21 cycles and its last 37
+; before the next byte's first: the work after each pair fits in those,
+; with the 13 cycles the drive may take to see a change. Leaves Y past the
+; last.
 sendframe
-        ldx #0
-        stx busport
         ldx #<id
         .byte $2c       ; BIT abs: passes over the LDX
 sendmore
         ldx #<block
         stx nextbyte + 1 ; (id and block share a page)
-        sta count
+        sty t           ; where Y ends
+        clc
+        adc t
+        sta lastbyte + 1
+        cpx #<id
+        bne nextbyte
+        lda #0
+        sta busport
 nextbyte
         lda block,y
         tax
@@ -366,41 +371,36 @@ nextbyte
         sta busport
         lda t           ; bits 4 and 6
         and #~atnack
+        iny             ; (here, where the C64 leaves the drive time)
 -       bit busport
         bmi -
         sta busport
-        iny
-        dec count
+lastbyte
+        cpy #0
         bne nextbyte
         rts
 
-; A byte to or from its sent form: bits 7-4 of one are bits 0, 2, 1 and 3
-; of the other, bits 3-0 its bits 4, 6, 5 and 7, all inverted.
-sent    pha
-        and #15
-        tax
-        lda flipped,x
-        asl a
-        asl a
-        asl a
-        asl a
-        sta t
-        pla
+; A byte to or from its sent form: in each nybble bits 0 and 3 change
+; places, and every bit is inverted (see flip). Swapping through the bits
+; that differ takes no table; X is kept.
+sent    sta t
         lsr a
         lsr a
         lsr a
-        lsr a
-        tax
-        lda flipped,x
-        ora t
+        eor t
+        and #$11        ; bits 0 and 4: where bits 3 and 7 differ from them
+        sta swapped
+        asl a
+        asl a
+        asl a
+        ora swapped
+        eor t
+        eor #$ff
         rts
 
 ; A nybble's bits 0, 2, 1 and 3, inverted, as bits 3-0.
 flip    .sfunction n, ((n & 1) << 3 | (n & 4) | (n & 2) | (n >> 3)) ^ 15
-sentform .sfunction b, flip(b & 15) << 4 | flip(b >> 4)
-flipped .for n = 0, n < 16, n += 1
-        .byte flip(n)
-        .next
+sentform .sfunction b, flip(b >> 4) << 4 | flip(b & 15)
 
 ; Reads the block at want and sector into block, decoded. Carry set when
 ; it cannot, after three tries.
@@ -474,14 +474,12 @@ missing sec             ; no such header
         jsr sent
         cmp #$07        ; a data block
         bne bad
-        ldy #0
-        tya
--       eor block,y
-        iny
-        bne -
-        eor checksum
-        cmp #$ff        ; see sent: the sum and the checksum differ by all
-        bne bad         ; bits
+        lda sum         ; the sum of all 260 bytes, less the ID and the two
+        eor id          ; after the checksum: in sent form they differ by
+        eor checksum + 1 ; all bits when the block's 256 bytes and its
+        eor checksum + 2 ; checksum sum to 0
+        cmp #$ff
+        bne bad
         clc
         rts
 bad     dec tries
@@ -514,6 +512,7 @@ sync    ldy #0
 ; bytes made.
 decode  ldx #0
         ldy #0
+        sty sum
 group   lda column0,x
         sta g
         lda column1,x
@@ -530,7 +529,7 @@ group   lda column0,x
         lsr a
         lsr a
         tax
-        lda low,x
+        lda high,x
         sta t
         lda g           ; q1: g0 bits 2-0, g1 bits 7-6
         and #7
@@ -541,15 +540,17 @@ group   lda column0,x
         asl a
         rol u
         ldx u
-        lda high,x
+        lda low,x
         ora t
 store0  sta id,y
         iny
+        eor sum
+        sta sum
         lda g + 1       ; q2: g1 bits 5-1
         lsr a
         and #31
         tax
-        lda low,x
+        lda high,x
         sta t
         lda g + 1       ; q3: g1 bit 0, g2 bits 7-4
         lsr a
@@ -559,27 +560,31 @@ store0  sta id,y
         lsr a
         lsr a
         tax
-        lda high,x
+        lda low,x
         ora t
 store1  sta id,y
         iny
+        eor sum
+        sta sum
         lda g + 3       ; q4: g2 bits 3-0, g3 bit 7
         asl a
         lda g + 2
         and #15
         rol a
         tax
-        lda low,x
+        lda high,x
         sta t
         lda g + 3       ; q5: g3 bits 6-2
         lsr a
         lsr a
         and #31
         tax
-        lda high,x
+        lda low,x
         ora t
 store2  sta id,y
         iny
+        eor sum
+        sta sum
         lda g + 4       ; q6: g3 bits 1-0, g4 bits 7-5
         lsr a
         lsr a
@@ -594,15 +599,17 @@ store2  sta id,y
         asl a
         ora t
         tax
-        lda low,x
+        lda high,x
         sta t
         lda g + 4       ; q7: g4 bits 4-0
         and #31
         tax
-        lda high,x
+        lda low,x
         ora t
 store3  sta id,y
         iny
+        eor sum
+        sta sum
         ldx groups
         inx
         cpx #64         ; the last group's bytes lie 256 above where Y,
@@ -620,9 +627,8 @@ store3  sta id,y
         dec store3 + 2
 +       rts
 
-; The 5-to-4 code, straight into the sent form: the plain byte's high
-; nybble becomes the sent form's low one (low), its low nybble the high one
-; (high). Codes the 4-to-5 code never makes give 0.
+; The 5-to-4 code, straight into the sent form: a nybble as the high one
+; (high) or the low one (low). Codes the 4-to-5 code never makes give 0.
 gcrtable .macro shift
         .for q = 0, q < 32, q += 1
         .if q in gcrcodes

@@ -82,8 +82,8 @@ int blocksfor(std::size_t bytes);
 
 // The BAM on 18/0 with the disk name and ID, the directory on track 18
 // (interleave 4), the files as closed PRGs in list order, their sectors
-// taken at interleave 8 from track 17 down to track 1, then from track 19
-// up. A production that does not
+// taken at interleave 7 from track 17 down to track 1, then from track 19
+// up, going on at the interleave from track to track. A production that does not
 // fit raises d64error saying what it needs and what there is.
 d64image buildimage(const std::string& diskname, const std::string& id,
                     const std::vector<d64file>& files);

@@ -6,11 +6,11 @@
 namespace {
 
 // The boot program's drive code reads, decodes and sends a sector while
-// six more pass under the head; it could take the seventh, but 7 divides
-// the 21 sectors of the inner tracks, where every third step would then
-// find its sector taken and go one further. (The KERNAL's transfer is
-// slower than any interleave.)
-constexpr int filesinterleave = 8;
+// six more pass under the head and takes the seventh; 7 divides the 21
+// sectors of the inner tracks, where every third step finds its sector
+// taken and goes one further, which still beats 8. (The KERNAL's transfer
+// is slower than any interleave.)
+constexpr int filesinterleave = 7;
 // It reads and decodes a directory sector while three more pass.
 constexpr int directoryinterleave = 4;
 constexpr int bytesperblock = 254;
@@ -82,10 +82,13 @@ struct place {
 };
 
 // The next free sector at the interleave from the last one, on the same
-// track while it has room, else on the next track in order.
+// track while it has room, else on the next track in order, where the
+// count goes on from the last track's sector, as the DOS's does: starting
+// each track at sector 0 would put it right after sector 20 of the track
+// before wherever tracks start at the same angle.
 place nextsector(d64image& image, const std::vector<int>& tracks,
                  std::size_t& trackindex, int& sector) {
-  for (; trackindex < tracks.size(); ++trackindex, sector = -filesinterleave) {
+  for (; trackindex < tracks.size(); ++trackindex) {
     const int track = tracks[trackindex];
     if (bamentry(image, track)[0] == 0) {
       continue;
