@@ -711,7 +711,7 @@ fastopen
         jsr getframe
         eor #126        ; the head's length, or $FF for a part that fails
         cmp #1
-wait12
+rtsbyte                 ; ($60, for BIT to set V with)
 fastclose
         rts             ; the drive code waits for the next command anyway
 
@@ -738,7 +738,7 @@ fastdata
         bcc +           ; whose bytes are stored with all RAM banked in
         cmp #>$e000
         bcs +
-        bit wait12      ; an RTS: bit 6 set
+        bit rtsbyte     ; bit 6 set
 +       ldy #0
         jsr receive
         jmp fastdata
@@ -764,8 +764,9 @@ receivezero             ; bytes Y to A - 1 of the zero page
         rts
 
 ; Receives a frame's bytes to (ptr),y, Y going from its value plus one up
-; to count (so ptr is one below where bytes Y go). Two bits come at each change of ATN: each pair is read at
-; least 16 cycles after the change, and the drive code answers within 13.
+; to count (so ptr is one below where bytes Y go). Two bits come at each
+; change of ATN: each pair is read at least 16 cycles after the change, and
+; the drive code answers within 13.
 ; The pairs come as DATA and CLK in bits 7 and 6, in the order 1 0, 3 2,
 ; 5 4, 7 6; the low bits read back what the C64 drives, which the shifts
 ; and the mask leave out. Each change comes right after the read before

@@ -26,7 +26,7 @@
 ;     0         the part's next frame
 ;     $80       the end: the drive resets and is a disk drive again
 ;   Frames, drive to C64: bytes, two bits at each change of ATN, on DATA and
-;   CLK; the C64 reads them a fixed time after its change, which is longer
+;   CLK; the C64 reads them at least a fixed time after its change, longer
 ;   than the drive ever takes to answer (13 cycles).
 ;     head      126, then the part file's first 126 bytes
 ;     data      n (1-254), the address for its bytes less one, low byte
@@ -508,8 +508,8 @@ sync    ldy #0
         rts
 
 ; Decodes the 65 GCR groups of the columns, five bytes into four each,
-; into id, block and checksum, each byte in its sent form. Y counts the
-; bytes made.
+; into id, block and checksum, each byte in its sent form, and sums them
+; into sum on the way. Y counts the bytes made.
 decode  ldx #0
         ldy #0
         sty sum
