@@ -7,43 +7,40 @@
 ;           bytes hold (the loader meets them first).
 ; Returns:  the program stands at its own addresses; Y = 0, A and X
 ;           changed. Nothing outside the program, the crunched data, the
-;           stack and the zero page below is written.
-; Zero page: $FB-$FE (free for programs) and $57-$5C (BASIC's arithmetic
+;           stack, the zero page below and the decruncher's own code (its
+;           copies' addresses) is written.
+; Zero page: $FB-$FE (free for programs) and $59-$5C (BASIC's arithmetic
 ;           scratch, which the KERNAL never uses).
 ; Size:     at most 256 bytes.
+;
+; Bits come in pairs: every token takes an even number of them, so a pair
+; never straddles two bit bytes and only a pair's first bit can find its
+; byte used up. The second is taken with a bare ASL.
 
 src     = $fb           ; the next stream byte to read; reading goes down
 dst     = $fd           ; the next byte to write; writing goes down
-from    = $57           ; the byte below the ones a copy reads
-offset  = $59           ; of the last match: how far above dst it reads
-length  = $5b           ; of the literal run or match being copied
+offset  = $59           ; of the last match, less one
 bits    = $5c           ; bits still to use, above a 1 that marks their end
 
-; Takes the next bit into the carry. Only the refill, once in eight bits,
-; costs a call.
-getbit  .macro
+; Takes a pair's first bit into the carry, fetching the next bit byte when
+; this one is used up: inline at each of the three places that take first
+; bits, which saves a call for every eighth bit. The keep argument keeps A
+; in X meanwhile.
+firstbit .macro keep
         asl bits
         bne +
-        jsr refill
-+
-        .endm
-
-; The same, with the refill inline: gamma codes take most bits, so their
-; loop's first saves the call (the page has no room for the second's).
-getbitinline .macro
-        asl bits
-        bne done
+        .if \keep
         tax
+        .endif
         lda (src),y
-        sec
+        sec             ; the marker that says when the byte is used up
         rol a
         sta bits
-        lda src
-        bne low
-        dec src + 1
-low     dec src
+        #lower src      ; the carry, the bit taken, stays
+        .if \keep
         txa
-done
+        .endif
++
         .endm
 
 ; Moves a pointer down by one.
@@ -54,72 +51,73 @@ lower   .macro pointer
 +       dec \pointer
         .endm
 
-; dst goes down by length: the copy then fills the bytes above it. Leaves
-; dst's low byte in A. Inline, as the copy is: a call would cost a match
-; more than a tenth of its time.
-lowerdst .macro
-        lda dst
-        sec
-        sbc length
-        sta dst
-        bcs +
-        dec dst + 1
-+
-        .endm
-
-; Copies length bytes from above from to above dst, highest first: a
-; match may read what it has just written.
-copy    .macro
-        ldy length
--       lda (from),y
-        sta (dst),y
-        dey
-        bne -
-        .endm
-
 decrunch
         cld             ; a part may have left decimal mode on
         ldy #0          ; Y stays 0 but inside copies
         sty bits        ; no bits: the first one fetches a byte
         beq aftermatch
+
 decrunched
         rts
 
-; The common short codes are read inline: a high byte of 0 (gamma 1) and a
-; length of 2 (gamma 1, less one).
+; A match's offset above 128: the gamma code of its high bits, plus one.
+farmatch
+        jsr gammaone
+        cmp #255        ; the end mark
+        beq decrunched
+        sbc #0          ; the carry is clear: less one
+        bcs high        ; and set after
+
+; A match's length of 3 or more: the gamma code of the length less one.
+longlength
+        jsr gammaone
+        adc #1          ; the carry is clear after a gamma code
+        bcc match
+
+; The common short codes are read inline: high bits of 0 (gamma 1) and a
+; length of 2 (its gamma's first bit 0, which comes in the offset's byte).
 newmatch
         tya             ; Y is 0 here
-        #getbit         ; the offset's high byte plus one
-        bcc +
-        jsr gammaone
-        bcs decrunched  ; 256: the end mark
-        sbc #0          ; the carry is clear: less one
-+       sta offset + 1
-        lda (src),y     ; the offset's low byte
+        asl bits        ; the gamma of the offset's high bits, plus one
+        bcs farmatch
+high    lsr a           ; the high byte; its lowest bit goes on into the
+        sta offset + 1  ; low byte's top
+        lda (src),y
+        ror a           ; and the length's first bit comes out
         sta offset
-        #lower src
+        #lower src      ; leaves the carry alone
         lda #2
-        #getbit         ; the length less one
-        bcc match
-        jsr gammaone
-        adc #1
-match   sta length
-        #lowerdst
-        clc             ; a match reads offset bytes above where it writes
-        adc offset
+        bcs longlength  ; and on to the copy
+
+; Copies A bytes (1 to 255) from offset + 1 above, moving dst down first:
+; the copy fills the bytes above it, highest first, so that a match may
+; read what it has just written.
+match   tay
+        eor #$ff        ; dst - length, as dst + ~length + 1
+        sec
+        adc dst
+        sta dst
+        bcs +
+        dec dst + 1
+        sec             ; the carry adds the one the offset lacks
++       adc offset
         sta from
         lda dst + 1
         adc offset + 1
         sta from + 1
-        #copy           ; and on, after a match
+-       lda $ffff,y     ; an absolute address, kept in the code, reads a
+from = * - 2            ; cycle faster than a pointer
+        sta (dst),y
+        dey
+        bne -           ; and on, after a match
 
 ; After a match, at the start, and after the longest literal run: a
 ; literal run or a new match. Placed after the match's copy, which falls
 ; into it, the most common way here.
 aftermatch
-        #getbit
+        #firstbit false
         bcs newmatch
-        #getbit         ; the run's length: a first 0 bit means 1
+        asl bits        ; the run's length: a first 0 bit means 1
         bcs longrun
         lda (src),y     ; a single literal, the most common run, is moved
         sta (dst),y     ; without a copy
@@ -128,55 +126,52 @@ aftermatch
 
 ; After a literal run: a match at the last offset, or a new match.
 afterliterals
-        #getbit
+        #firstbit false
         bcs newmatch
-        jsr gamma
-        bcc match       ; the carry is clear after a length
+        asl bits        ; the length: a first 0 bit means 1
+        lda #1
+        bcc match
+        jsr gammaone
+        bcc match       ; the carry is clear after a gamma code
 
 longrun jsr gammaone
-        sta length
+        tax             ; the length, kept to tell the longest run
+        tay
         eor #$ff        ; src - length, as src + ~length + 1
         sec
         adc src
         sta src
-        sta from
+        sta literals
         bcs +
         dec src + 1
 +       lda src + 1
-        sta from + 1
-        #lowerdst
-        #copy
-        inc length      ; after the longest run, as after a match
+        sta literals + 1
+        tya
+        eor #$ff
+        sec
+        adc dst
+        sta dst
+        bcs +
+        dec dst + 1
++
+-       lda $ffff,y
+literals = * - 2
+        sta (dst),y
+        dey
+        bne -
+        inx             ; after the longest run, as after a match
         beq aftermatch
         bne afterliterals
 
-; An interlaced Elias gamma code into A: each 1 bit is followed by a bit of
-; the value, a 0 ends it. The carry comes back set only when the value
-; passed 255, which only the end mark does.
-gamma   lda #1
--       #getbitinline
-        bcc +
-gammabit
-        #getbit
-        rol a
-        bcc -
-+       rts
-
-; A gamma code whose first 1 bit has been taken.
+; An interlaced Elias gamma code into A, its first bit (1) taken: each bit
+; of the value after the leading 1 is followed by a 1 if more come, a 0 at
+; the end. The carry comes back clear.
 gammaone
         lda #1
-        bne gammabit
-
-refill  tax             ; A is in use; X is free, and cheaper than the stack
-        lda (src),y
-        sec             ; the marker that says when the byte is used up
+-       #firstbit true
         rol a
-        sta bits
-        lda src         ; src goes down, as with lower; the carry, the
-        bne +           ; bit taken, stays
-        dec src + 1
-+       dec src
-        txa
+        asl bits        ; more?
+        bcs -
         rts
 
         .cerror * - decrunch > 256, format("the decruncher takes %d bytes, more than 256", * - decrunch)

@@ -26,9 +26,11 @@ struct decruncher {
     --bitsleft;
     return bits >> bitsleft & 1;
   }
-  std::uint32_t gamma(std::uint32_t limit) {
+  std::uint32_t gamma(std::uint32_t limit) { return gammafrom(bit(), limit); }
+  // A gamma code whose first bit has been read.
+  std::uint32_t gammafrom(bool more, std::uint32_t limit) {
     std::uint32_t value = 1;
-    while (bit() && value < limit) value = value << 1 | bit();
+    for (; more && value < limit; more = bit()) value = value << 1 | bit();
     return value;
   }
   void write(std::uint8_t value) {
@@ -73,9 +75,10 @@ decrunched referencedecrunch(memoryimage& memory, std::uint32_t load,
       continue;
     }
     const std::uint32_t highplusone = d.gamma(0x100);
-    if (highplusone >= 0x100) break;  // the end mark
-    offset = (highplusone - 1) << 8 | d.byte();
-    const std::uint32_t length = d.gamma(0x100) + 1;
+    if (highplusone == 255) break;  // the end mark
+    const std::uint8_t low = d.byte();  // its lowest bit: the length's first
+    offset = ((highplusone - 1) << 7 | low >> 1) + 1;
+    const std::uint32_t length = d.gammafrom(low & 1, 0x100) + 1;
     for (std::uint32_t i = 0; i < length && d.problem.empty(); ++i) {
       d.write(memory[static_cast<std::size_t>((d.dst + offset) & 0xFFFF)]);
     }

@@ -14,9 +14,10 @@ namespace {
 constexpr std::uint16_t decruncheraddress = 0x0200;
 constexpr std::uint16_t driveraddress = 0x0300;
 
-// Memory the decruncher may change besides the program and its data.
+// Memory the decruncher may change besides the program and its data: the
+// stack, its zero page and its own code, which keeps the copies' sources.
 bool mayclobber(std::uint32_t address) {
-  return (address >= 0x100 && address < 0x200) ||
+  return (address >= 0x100 && address < 0x300) ||
          (address >= 0xFB && address <= 0xFE) ||
          (address >= 0x57 && address <= 0x5D);
 }

@@ -40,9 +40,10 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
         break;
       case tokenkind::newmatch:
         out.bit(true);
-        out.gamma((t.offset >> 8) + 1);
-        out.byte(static_cast<std::uint8_t>(t.offset));
-        out.gamma(t.length - 1);
+        out.gamma(((t.offset - 1) >> lowoffsetbits) + 1);
+        out.byte(static_cast<std::uint8_t>((t.offset - 1) << 1 |
+                                           (t.length > 2 ? 1 : 0)));
+        out.gammaafterfirst(t.length - 1);
         break;
     }
     written += t.length;

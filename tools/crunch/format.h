@@ -17,10 +17,14 @@ struct cruncherror : std::runtime_error {
 };
 
 // Offsets count back from the byte being written (1 is the byte just
-// written); the offset's high byte plus one is sent as a gamma code that
-// must fit in 8 bits, 256 being the end mark.
-constexpr std::uint32_t longestoffset = 255 * 256 - 1;
-constexpr std::uint32_t endmark = 256;
+// written). Less one, they are sent as a gamma code of their bits above
+// the lowest seven, plus one, which must stay below 255 (the end mark),
+// and a byte with the lowest seven bits above the first bit of the
+// length: the decruncher shifts that bit out of the byte as it takes the
+// offset, so it costs no read of its own.
+constexpr std::uint32_t lowoffsetbits = 7;
+constexpr std::uint32_t endmark = 255;
+constexpr std::uint32_t longestoffset = (endmark - 1) << lowoffsetbits;
 // Lengths fit in a byte, which keeps the decruncher's copies short. A
 // literal run of the longest length may be followed by another run.
 constexpr std::uint32_t longestlength = 255;
@@ -35,6 +39,7 @@ inline std::uint32_t gammabits(std::uint32_t value) {
   return bits;
 }
 
+// The byte's eighth bit belongs to the length, and is counted there.
 inline std::uint32_t offsetbits(std::uint32_t offset) {
-  return gammabits((offset >> 8) + 1) + 8;
+  return gammabits(((offset - 1) >> lowoffsetbits) + 1) + lowoffsetbits;
 }

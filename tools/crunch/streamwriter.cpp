@@ -13,11 +13,16 @@ void streamwriter::bit(bool set) {
 }
 
 void streamwriter::gamma(std::uint32_t value) {
+  bit(value > 1);
+  gammaafterfirst(value);
+}
+
+void streamwriter::gammaafterfirst(std::uint32_t value) {
   int top = 31;
   while (!(value >> top & 1)) --top;
   for (int i = top - 1; i >= 0; --i) {
-    bit(true);
     bit(value >> i & 1);
+    if (i > 0) bit(true);
   }
-  bit(false);
+  if (value > 1) bit(false);
 }

@@ -16,6 +16,8 @@ class streamwriter {
   // The interlaced Elias gamma code of a value of 1 or more: each bit after
   // the leading 1 comes after a 1 that says "more"; a 0 ends the value.
   void gamma(std::uint32_t value);
+  // The same without its first bit (0 for 1, else 1), sent elsewhere.
+  void gammaafterfirst(std::uint32_t value);
 
   const bytes& written() const { return stream; }
 
