@@ -66,7 +66,11 @@ farmatch
         cmp #255        ; the end mark
         beq decrunched
         sbc #0          ; the carry is clear: less one
-        bcs high        ; and set after
+        lsr a           ; the high byte; its lowest bit goes on into the
+        sta offset + 1  ; low byte's top
+        lda (src),y
+        ror a           ; and the length's first bit comes out
+        jmp low
 
 ; A match's length of 3 or more: the gamma code of the length less one.
 longlength
@@ -77,14 +81,12 @@ longlength
 ; The common short codes are read inline: high bits of 0 (gamma 1) and a
 ; length of 2 (its gamma's first bit 0, which comes in the offset's byte).
 newmatch
-        tya             ; Y is 0 here
         asl bits        ; the gamma of the offset's high bits, plus one
         bcs farmatch
-high    lsr a           ; the high byte; its lowest bit goes on into the
-        sta offset + 1  ; low byte's top
+        sty offset + 1  ; Y is 0 here
         lda (src),y
-        ror a           ; and the length's first bit comes out
-        sta offset
+        lsr a           ; the length's first bit comes out
+low     sta offset
         #lower src      ; leaves the carry alone
         lda #2
         bcs longlength  ; and on to the copy

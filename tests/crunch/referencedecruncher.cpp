@@ -75,7 +75,7 @@ decrunched referencedecrunch(memoryimage& memory, std::uint32_t load,
       continue;
     }
     const std::uint32_t highplusone = d.gamma(0x100);
-    if (highplusone == 255) break;  // the end mark
+    if (highplusone == 255) break;      // the end mark
     const std::uint8_t low = d.byte();  // its lowest bit: the length's first
     offset = ((highplusone - 1) << 7 | low >> 1) + 1;
     const std::uint32_t length = d.gammafrom(low & 1, 0x100) + 1;

@@ -20,15 +20,22 @@ constexpr std::uint32_t takenwhole = longestlength;
 // match can use later.
 constexpr int kept = 4;
 
+// Ways are weighed in quarters of a bit, so that a token can cost a
+// quarter more than its bits: of two ways equal in bits, the one with fewer
+// tokens wins, and the decruncher spends most of its time on tokens, not on
+// bytes. It costs the corpus a few bytes and saves it a cycle in a hundred.
+constexpr std::uint32_t quarters(std::uint32_t bits) { return bits * 4; }
+constexpr std::uint32_t tokenprice = 1;
+
 enum state : std::uint8_t { afterliterals, aftermatch };
 
 // A way to reach a position: in the state after a literal run (which a
 // repeated match may follow), or after a match (or the longest run).
 struct arrival {
-  std::uint32_t bits = unreached;
-  std::uint32_t offset = 0;     // the last match's offset
-  std::uint32_t runlength = 0;  // after literals: the run so far
-  std::uint32_t length = 0;     // of the last token
+  std::uint32_t cost = unreached;  // in quarters of a bit
+  std::uint32_t offset = 0;        // the last match's offset
+  std::uint32_t runlength = 0;     // after literals: the run so far
+  std::uint32_t length = 0;        // of the last token
   tokenkind kind = tokenkind::literals;
   state before = aftermatch;    // the way the last token was sent from:
   std::uint8_t beforeslot = 0;  // its state and place at its position
@@ -42,10 +49,10 @@ void offer(arrivals& ways, const arrival& candidate) {
     return way.offset == candidate.offset;
   });
   if (same == ways.end()) same = ways.end() - 1;  // the dearest makes room
-  if (candidate.bits >= same->bits) return;
+  if (candidate.cost >= same->cost) return;
   *same = candidate;
   std::sort(ways.begin(), ways.end(),
-            [](const arrival& a, const arrival& b) { return a.bits < b.bits; });
+            [](const arrival& a, const arrival& b) { return a.cost < b.cost; });
 }
 
 }  // namespace
@@ -53,13 +60,13 @@ void offer(arrivals& ways, const arrival& candidate) {
 std::vector<token> parse(const bytes& data) {
   const auto size = static_cast<std::uint32_t>(data.size());
   std::vector<arrivals> literal(size + 1), matched(size + 1);
-  matched[0][0].bits = 0;  // the decruncher starts as if after a match
+  matched[0][0].cost = 0;  // the decruncher starts as if after a match
   matchfinder finder(data);
 
   for (std::uint32_t i = 0; i < size; ++i) {
     const arrivals& lits = literal[i];
     const arrivals& mats = matched[i];
-    const std::uint32_t cheapest = std::min(lits[0].bits, mats[0].bits);
+    const std::uint32_t cheapest = std::min(lits[0].cost, mats[0].cost);
     if (cheapest == unreached) {
       finder.insert(i);
       continue;
@@ -68,10 +75,10 @@ std::vector<token> parse(const bytes& data) {
       // A literal run goes on. The longest run leaves the decruncher as a
       // match does: another run may follow, a repeated match may not.
       const arrival& lit = lits[slot];
-      if (lit.bits != unreached) {
+      if (lit.cost != unreached) {
         arrival next = lit;
-        next.bits +=
-            8 + gammabits(lit.runlength + 1) - gammabits(lit.runlength);
+        next.cost += quarters(8 + gammabits(lit.runlength + 1) -
+                              gammabits(lit.runlength));
         next.runlength = next.length = lit.runlength + 1;
         offer(next.runlength == longestlength ? matched[i + 1] : literal[i + 1],
               next);
@@ -81,32 +88,35 @@ std::vector<token> parse(const bytes& data) {
           const std::uint32_t longest = matchlength(
               data, i, i - lit.offset, std::min(size - i, longestlength));
           for (std::uint32_t length = 1; length <= longest; ++length) {
-            offer(matched[i + length],
-                  arrival{lit.bits + 1 + gammabits(length), lit.offset, 0,
-                          length, tokenkind::repeatmatch, afterliterals, slot});
+            offer(
+                matched[i + length],
+                arrival{lit.cost + quarters(1 + gammabits(length)) + tokenprice,
+                        lit.offset, 0, length, tokenkind::repeatmatch,
+                        afterliterals, slot});
           }
         }
       }
       // A literal run starts after a match.
       const arrival& mat = mats[slot];
-      if (mat.bits != unreached) {
+      if (mat.cost != unreached) {
         offer(literal[i + 1],
-              arrival{mat.bits + 1 + gammabits(1) + 8, mat.offset, 1, 1,
-                      tokenkind::literals, aftermatch, slot});
+              arrival{mat.cost + quarters(1 + gammabits(1) + 8) + tokenprice,
+                      mat.offset, 1, 1, tokenkind::literals, aftermatch, slot});
       }
     }
     // New matches, from the cheapest way here.
     const state from =
-        lits[0].bits <= mats[0].bits ? afterliterals : aftermatch;
+        lits[0].cost <= mats[0].cost ? afterliterals : aftermatch;
     std::uint32_t shorter = 1;
     const std::vector<match>& matches = finder.at(i);
     for (const match& found : matches) {
-      const std::uint32_t bits = cheapest + 1 + offsetbits(found.offset);
+      const std::uint32_t cost =
+          cheapest + quarters(1 + offsetbits(found.offset)) + tokenprice;
       for (std::uint32_t length = shorter + 1; length <= found.length;
            ++length) {
         offer(matched[i + length],
-              arrival{bits + gammabits(length - 1), found.offset, 0, length,
-                      tokenkind::newmatch, from, 0});
+              arrival{cost + quarters(gammabits(length - 1)), found.offset, 0,
+                      length, tokenkind::newmatch, from, 0});
       }
       shorter = found.length;
     }
@@ -121,7 +131,7 @@ std::vector<token> parse(const bytes& data) {
 
   // Back from the end, one token at a time.
   std::vector<token> tokens;
-  state at = literal[size][0].bits < matched[size][0].bits ? afterliterals
+  state at = literal[size][0].cost < matched[size][0].cost ? afterliterals
                                                            : aftermatch;
   std::uint8_t slot = 0;
   for (std::uint32_t position = size; position > 0;) {
