@@ -22,7 +22,7 @@
 ;   $0334-$03FF  resident: the entry point for running parts and the
 ;                path's code, the KERNAL's (to $03B9) or the fast loader's
 ;                (the tape buffer, unused with disks)
-;   $D000-$D0F3  resident: the decruncher, in the RAM beneath the I/O area
+;   $D000-$D0F0  resident: the decruncher, in the RAM beneath the I/O area
 ;   $D100-$D1A0  resident: the end, copied over the path's code when the
 ;                last part is done, the work done with all RAM banked in,
 ;                and the routing's vectors, beneath the I/O area too

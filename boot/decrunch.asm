@@ -9,8 +9,9 @@
 ;           changed. Nothing outside the program, the crunched data, the
 ;           stack, the zero page below and the decruncher's own code (its
 ;           copies' addresses) is written.
-; Zero page: $FB-$FE (free for programs) and $59-$5C (BASIC's arithmetic
+; Zero page: $FB-$FE (free for programs) and $59-$5B (BASIC's arithmetic
 ;           scratch, which the KERNAL never uses).
+; Runs in RAM only: the copies' source addresses are kept in their code.
 ; Size:     at most 256 bytes.
 ;
 ; Bits come in pairs: every token takes an even number of them, so a pair
@@ -20,7 +21,7 @@
 src     = $fb           ; the next stream byte to read; reading goes down
 dst     = $fd           ; the next byte to write; writing goes down
 offset  = $59           ; of the last match, less one
-bits    = $5c           ; bits still to use, above a 1 that marks their end
+bits    = $5b           ; bits still to use, above a 1 that marks their end
 
 ; Takes a pair's first bit into the carry, fetching the next bit byte when
 ; this one is used up: inline at each of the three places that take first
@@ -136,6 +137,7 @@ afterliterals
         jsr gammaone
         bcc match       ; the carry is clear after a gamma code
 
+; A literal run of 2 to 255 bytes, copied from the stream below src.
 longrun jsr gammaone
         tax             ; the length, kept to tell the longest run
         tay

@@ -75,6 +75,21 @@ INSTANTIATE_TEST_SUITE_P(
         edgecase{"beneath_io", programat(0xD300, randombytes(3328, 9))},
         edgecase{"starting_just_above_the_floor",
                  programat(0x0480, programbytes(2000, 0x20))},
+        // A pattern repeats at each distance where the offset's code
+        // grows, at the longest offset and one beyond it.
+        edgecase{"offsets_where_their_code_changes",
+                 programat(0x0801,
+                           [] {
+                             programbytes content = randombytes(40000, 12);
+                             std::uint32_t from = 0;
+                             for (const std::uint32_t distance :
+                                  {128u, 129u, 384u, 385u, 32512u, 32513u}) {
+                               std::copy_n(content.begin() + from, 40,
+                                           content.begin() + from + distance);
+                               from += 1000;
+                             }
+                             return content;
+                           }())},
         edgecase{"literal_runs_of_the_longest_length",
                  programat(0x1000,
                            [] {
@@ -86,6 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
                              return content;
                            }())}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The example doc/crunch-format.md works through, byte for byte.
+TEST(crunch, WritesTheDocumentedExample) {
+  EXPECT_EQ(crunchprogram(programat(0x1000, {1, 2, 1, 2, 1, 2})),
+            (programbytes{0xFC, 0x0F, 0x05, 0x10, 0xFE, 0xFF, 0x03, 0x01, 0x02,
+                          0x4A}));
+}
 
 TEST(crunch, RefusesProgramsItCannotDecrunchInPlace) {
   struct refusal {
