@@ -10,6 +10,7 @@ struct decruncher {
   int bits = 0;
   int bitsleft = 0;
   std::string problem;
+  std::uint64_t bitsread = 0;
 
   std::uint8_t byte() {
     if (src < static_cast<std::int64_t>(load)) {
@@ -20,9 +21,14 @@ struct decruncher {
   }
   bool bit() {
     if (bitsleft == 0) {
+      // The 6502 decruncher looks for a used-up bit byte only at a pair's
+      // first bit.
+      if (bitsread % 2 == 1 && problem.empty())
+        problem = "a pair of bits straddles two bit bytes";
       bits = byte();
       bitsleft = 8;
     }
+    ++bitsread;
     --bitsleft;
     return bits >> bitsleft & 1;
   }
