@@ -17,9 +17,11 @@ constexpr std::uint16_t driveraddress = 0x0300;
 // Memory the decruncher may change besides the program and its data: the
 // stack, its zero page and its own code, which keeps the copies' sources.
 bool mayclobber(std::uint32_t address) {
-  return (address >= 0x100 && address < 0x300) ||
+  return (address >= 0x100 && address < 0x200) ||
+         (address >= decruncheraddress &&
+          address < decruncheraddress + 0x100u) ||
          (address >= 0xFB && address <= 0xFE) ||
-         (address >= 0x57 && address <= 0x5D);
+         (address >= 0x59 && address <= 0x5B);
 }
 
 std::string checkmemory(const memoryimage& before, const memoryimage& after,

@@ -42,7 +42,7 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
         out.bit(true);
         out.gamma(((t.offset - 1) >> lowoffsetbits) + 1);
         out.byte(static_cast<std::uint8_t>((t.offset - 1) << 1 |
-                                           (t.length > 2 ? 1 : 0)));
+                                           gammafirstbit(t.length - 1)));
         out.gammaafterfirst(t.length - 1);
         break;
     }

@@ -39,6 +39,10 @@ inline std::uint32_t gammabits(std::uint32_t value) {
   return bits;
 }
 
+// A gamma code's first bit says whether its value has more digits than the
+// leading 1; a new match sends its length's in the offset's byte.
+inline bool gammafirstbit(std::uint32_t value) { return value > 1; }
+
 // The byte's eighth bit belongs to the length, and is counted there.
 inline std::uint32_t offsetbits(std::uint32_t offset) {
   return gammabits(((offset - 1) >> lowoffsetbits) + 1) + lowoffsetbits;

@@ -13,7 +13,7 @@ void streamwriter::bit(bool set) {
 }
 
 void streamwriter::gamma(std::uint32_t value) {
-  bit(value > 1);
+  bit(gammafirstbit(value));
   gammaafterfirst(value);
 }
 
@@ -24,5 +24,5 @@ void streamwriter::gammaafterfirst(std::uint32_t value) {
     bit(value >> i & 1);
     if (i > 0) bit(true);
   }
-  if (value > 1) bit(false);
+  if (gammafirstbit(value)) bit(false);
 }
