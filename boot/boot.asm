@@ -15,8 +15,8 @@
 ;   $0200-$0253  resident: the loader's loop and the part's head (BASIC's
 ;                input buffer, which nothing uses while parts run)
 ;   $0259-$0275  resident on the fast path: the command to the drive, in the
-;                KERNAL's tables of open files (CLALL empties them before
-;                the fast path comes, and parts open no files)
+;                KERNAL's tables of open files (the fast path leaves none
+;                open, and parts open no files)
 ;   $02A7-$02F9  resident: variables, the header's display and the copy of
 ;                the part table (RAM that neither BASIC nor the KERNAL uses)
 ;   $0334-$03FF  resident: the entry point for running parts and the
@@ -96,14 +96,15 @@ CLOSE   = $ffc3
 CHKIN   = $ffc6
 CHKOUT  = $ffc9
 CLRCHN  = $ffcc
-CLALL   = $ffe7
 RESTOR  = $ff8a
 IOINIT  = $ff84
-romirq  = $ff48         ; the ROM's IRQ entry: saves A, X, Y, then ($0314)
-romnmi  = $fe43         ; the ROM's NMI entry: SEI, then ($0318)
+romirq  = $fffe         ; the ROM's hardware vectors: its IRQ entry saves A,
+romnmi  = $fffa         ; X and Y and goes on through ($0314), its NMI entry
+                        ; through ($0318); where they lie is the ROM's own
 warmstart = $a002       ; BASIC's warm start vector: READY.
 
 status  = $90           ; the KERNAL's I/O status
+openfiles = $98         ; the KERNAL's count of open files (LDTND)
 device  = $ba           ; the device the boot program came from
 port    = $01           ; the processor port: what is banked in
 allram  = $34
@@ -241,9 +242,10 @@ kernalpath
         rts
 
 ; The 1541: the bootstrap through M-W, started by M-E as the name of a
-; new open of the command channel (a close of it would reach the drive
-; code as changes of ATN), which the KERNAL then forgets without a word on
-; the bus. The bootstrap holds DATA once it runs, and takes the rest.
+; new open of the command channel. The KERNAL then forgets that file by
+; its count of open files, without a word on the bus: a close, now or from
+; a later CLALL, would reach the drive code as changes of ATN. The
+; bootstrap holds DATA once it runs, and takes the rest.
 fastpath
         lda #<drivecode.stage1command
         sta ptr
@@ -262,7 +264,13 @@ fastpath
         tay
         jsr SETLFS
         jsr OPEN
-        jsr CLALL
+        lda #0
+        sta openfiles
+        lda $dd00       ; every line released, whatever UNLISTEN left in
+        and #$c7        ; bits 3-5 (the VIC-II's bank kept): from here on
+        sta $dd00       ; the lines change through the direction register
+        lda #$3f
+        sta $dd02
         #place fastimage, fastend, pathslot
         #place commandimage, commandend, filetables
 -       bit $dd00       ; DATA held: the bootstrap runs
@@ -382,8 +390,9 @@ routing
 
 ; An interrupt while the decruncher has the KERNAL banked out comes here
 ; through the RAM vectors. It banks the KERNAL and I/O in and goes on as the
-; ROM would, through $0314 or $0318, to the handler the parts installed;
-; the handler's RTI comes back to banked, which banks the RAM back in.
+; hardware would, through the ROM's own vector to its entry, and from
+; there through $0314 or $0318 to the handler the parts installed; the
+; handler's RTI comes back to banked, which banks the RAM back in.
 irq     pha
         lda port
         pha
@@ -395,7 +404,7 @@ irq     pha
         pha             ; for an IRQ, not a BRK
         lda #kernalio
         sta port
-        jmp romirq
+        jmp (romirq)
 
 nmi     pha
         lda port
@@ -407,7 +416,7 @@ nmi     pha
         php
         lda #kernalio
         sta port
-        jmp romnmi
+        jmp (romnmi)
 
 ; The entry point for running parts, behind loadnext.
 preload lda #1
@@ -829,7 +838,7 @@ fastend
         .cerror pathslot + fastend - fastimage > $0400, format("the fast path takes %d bytes, past $03FF", fastend - fastimage)
 
 ; The rest of the fast path's code, in the KERNAL's tables of open files,
-; which the fast path leaves empty (CLALL emptied them before it came).
+; which the fast path leaves empty (it set their count to 0 before it came).
 commandimage
         .logical filetables
 ; Sends A to the drive code: a bit at each change of ATN, least significant

@@ -4,14 +4,18 @@
 ; M-W, starts it with M-E and sends it the rest.
 ;
 ; Drive memory map
-;   $00-$64      zero page variables ($22 the DOS's, read at the start),
-;                the directory's places of the parts at $30-$63
+;   $00-$64      zero page variables ($22 the DOS's, read at the start
+;                as a first guess of the head's track), the directory's
+;                places of the parts at $30-$63
+;   $80-$E3      the GCR tables and headertrack, copied from the upload's
+;                first bytes at the start
 ;   $0100-$010F  the stack (the deepest calls take 10 bytes)
-;   $0110-$0254  a data block as read, 325 bytes of GCR in five columns
-;   $0255-$06FA  this code
-;   $06FB-$07FE  the block decoded: its ID, 256 bytes, the checksum, 2 more;
+;   $0110-$0254  a data block as read, 325 bytes of GCR in five columns;
+;                the upload's first 100 bytes, for the zero page, at its end
+;   $0255-$06FB  this code
+;   $06FC-$07FF  the block decoded: its ID, 256 bytes, the checksum, 2 more;
 ;                before that the bootstrap's second stage (the first lies
-;                at $06D8-$06FA till the code comes over it)
+;                at $06D9-$06FB till the code comes over it)
 ;
 ; Bytes as the drive keeps them
 ;   Decoding leaves each byte in its sent form, its bits in the order the
@@ -67,7 +71,7 @@ column1 = column0 + 65  ; bytes, their second, ...
 column2 = column1 + 65
 column3 = column2 + 65
 column4 = column3 + 65
-block   = $06fc         ; block + 0: the link track, + 1: the link sector
+block   = $06fd         ; block + 0: the link track, + 1: the link sector
 id      = block - 1
 checksum = block + 256
 
@@ -79,11 +83,64 @@ atnack  = $10
 diskport = $1c00
 gcrbyte = $1c01
 
-codestart = $0255
+zeropage = $80          ; where the tables and headertrack run
+codestart = column4 + 65 - (zeropageend - zeropageimage)
 
         .logical codestart
+zeropageimage
+        .logical zeropage
+; The 5-to-4 code, straight into the sent form: a nybble as the high one
+; (high) or the low one (low). Codes the 4-to-5 code never makes give 0.
+gcrtable .macro shift
+        .for q = 0, q < 32, q += 1
+        .if q in gcrcodes
+        .for n = 0, n < 16, n += 1
+        .if gcrcodes[n] == q
+        .byte flip(n) << \shift
+        .endif
+        .next
+        .else
+        .byte 0
+        .endif
+        .next
+        .endm
+high    #gcrtable 4
+low     #gcrtable 0
+
+; The track a header names, plain, from its GCR's last ten bits: the end
+; of g + 1 and g.
+headertrack
+        lda g + 1
+        sta t
+        lda g
+        asl a
+        rol t
+        asl a
+        rol t
+        asl a
+        rol t
+        lda t
+        and #31
+        tax
+        lda high,x
+        sta t
+        lda g
+        and #31
+        tax
+        lda low,x
+        ora t
+        jmp sent
+        .here
+zeropageend
+        .cerror zeropage + zeropageend - zeropageimage > $100, "the zero page is full"
+
 main    ldx #$0f
         txs
+        ldx #zeropageend - zeropageimage
+-       lda zeropageimage - 1,x
+        sta zeropage - 1,x
+        dex
+        bne -
         lda #$ee        ; CA2 high: byte ready sets V through SO
         sta $1c0c
         lda #$6f        ; the stepper, motor, LED and density are outputs
@@ -91,8 +148,8 @@ main    ldx #$0f
         lda diskport
         ora #$0c        ; motor and LED on
         sta diskport
-        lda dostrack    ; where the DOS left the head
-        sta track
+        lda dostrack    ; where the DOS says it left the head: a first guess,
+        sta track       ; which the first header that passes puts right
         lda #0          ; the directory is not read yet
         ldx #2 * 26
 -       sta places,x
@@ -411,17 +468,24 @@ readblock
         sta tries
 retry   lda #64         ; three turns of the disk, and more
         sta seen
+        bne find
+lost    lda diskport    ; no sync, or neither block after it: the head may
+        clc             ; rest on a track of another zone than the density
+        adc #$20        ; is set for, so the next density is tried
+        sta diskport
 find    dec seen
         bne +
 missing sec             ; no such header
         rts
 +       jsr sync
-        bcs missing
+        bcs lost
         bvc *
         clv
         lda gcrbyte
-        cmp #$52        ; a header block: $08 starts with these GCR bits
-        bne find
+        cmp #$55        ; a data block: $07 starts with these GCR bits
+        beq find
+        cmp #$52        ; a header block: $08
+        bne lost
         ldx #4          ; its second to fifth GCR bytes: the checksum's
 -       bvc *           ; end, the sector and the track
         clv
@@ -433,15 +497,19 @@ missing sec             ; no such header
         and #$c0        ; whose first byte is another is no header
         cmp #$40
         bne find
+        lda g           ; the track: the last ten bits
+        cmp wanted + 2
+        bne elsewhere
+        lda g + 1
+        eor wanted + 1
+        tax
+        and #3
+        bne elsewhere
+        txa             ; the sector: the ten before
+        bne find
         lda g + 2
         and #$0f
         cmp wanted
-        bne find
-        lda g + 1
-        cmp wanted + 1
-        bne find
-        lda g
-        cmp wanted + 2
         bne find
         jsr sync        ; the data block after it
         bcs failed
@@ -471,8 +539,7 @@ missing sec             ; no such header
         bne -
         jsr decode
         lda id
-        jsr sent
-        cmp #$07        ; a data block
+        cmp #sentform($07) ; a data block
         bne bad
         lda sum         ; the sum of all 260 bytes, less the ID and the two
         eor id          ; after the checksum: in sent form they differ by
@@ -488,13 +555,22 @@ bad     dec tries
 failed  sec
         rts
 
+; The head is on another track than the one it was moved to: the DOS's
+; record was stale, or the stepper slipped. The header says where it is,
+; and the head moves on from there.
+elsewhere
+        jsr headertrack
+        sta track
+        jsr seek
+        jmp find
+
         .include "drivehead.asm"
 
-; Waits for a sync mark, long enough for a disk turn; V is clear when it
-; returns, so the next byte ready is the first of a block. Carry set when
-; none came.
+; Waits for a sync mark, about 56 ms, five times as long as a track goes
+; without one; V is clear when it returns, so the next byte ready is the
+; first of a block. Carry set when none came.
 sync    ldy #0
-        ldx #100
+        ldx #20
 -       bit diskport
         bpl +
         dey
@@ -627,23 +703,6 @@ store3  sta id,y
         dec store3 + 2
 +       rts
 
-; The 5-to-4 code, straight into the sent form: a nybble as the high one
-; (high) or the low one (low). Codes the 4-to-5 code never makes give 0.
-gcrtable .macro shift
-        .for q = 0, q < 32, q += 1
-        .if q in gcrcodes
-        .for n = 0, n < 16, n += 1
-        .if gcrcodes[n] == q
-        .byte flip(n) << \shift
-        .endif
-        .next
-        .else
-        .byte 0
-        .endif
-        .next
-        .endm
-high    #gcrtable 4
-low     #gcrtable 0
 codeend
         .cerror >id != >block, "id and block must share a page"
         .cerror codeend > id, format("the drive code takes %d bytes, into its buffers", codeend - codestart)
@@ -657,8 +716,7 @@ codeend
 stage1  = id - 35
 stage2  = id
 reached = $00           ; the bus port as the first stage last saw it: bit
-                        ; 7, ATN (the DOS leaves a job's result here, bit 7
-                        ; clear)
+                        ; 7, ATN
 loadat  = $02           ; 2: where the second stage stores
         .cerror codeend > stage1 + 35, "the code runs into the bootstrap"
 
@@ -670,9 +728,10 @@ stage1image
         sei
         lda #dataout    ; DATA held: the bootstrap runs
         sta busport
+        sta reached     ; ATN released, as the C64 left it (bit 7 clear)
         ldx #$100 - stage2size ; X counts the second stage's bytes up to 0
-nextbit lda #$80        ; the marker: when it leaves, eight bits are in
-        sta stage2 + stage2size - $100,x
+nextstage
+        ldy #8
 waitbit lda busport
         eor reached
         bpl waitbit
@@ -682,9 +741,10 @@ waitbit lda busport
         lsr a
         lsr a           ; CLK: the bit
         ror stage2 + stage2size - $100,x
-        bcc waitbit
+        dey
+        bne waitbit
         inx
-        bne nextbit
+        bne nextstage
         .cerror * != stage2, "the first stage must run into the second"
         .here
 stage1end

@@ -209,7 +209,7 @@ drive   sei
         lda #0
         sta $1800
         sta atn
-        lda #18         ; where the DOS leaves the head
+        lda $22         ; where the DOS says it left the head
         sta track
         lda #1
         sta want

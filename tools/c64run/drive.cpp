@@ -46,6 +46,7 @@ void runcommand(drive& unit, const std::string& command,
     processor.push((dosreturn - 1) >> 8);
     processor.push((dosreturn - 1) & 0xFF);
     processor.pc = address;
+    processor.p &= static_cast<std::uint8_t>(~interruptflag);  // the DOS's
     unit.hardware->bus.cycles =
         std::max(unit.hardware->bus.cycles, drivetime(c64cycles));
     unit.coderunning = true;
@@ -55,40 +56,52 @@ void runcommand(drive& unit, const std::string& command,
 }
 
 // How far the DOS reads the file: the bytes of the sectors before the
-// first its chain has that the error table marks, and that sector's read
-// error as the status ("00, OK" and all bytes when there is none).
+// first its chain has that the error table marks, that sector's read error
+// as the status ("00, OK" and all bytes when there is none), and the track
+// of the last sector it read. A chain longer than the disk is left to
+// readchain to report.
 struct readout {
   std::size_t bytes;
   std::string status;
+  int lasttrack;
 };
 static readout readuntilerror(const d64image& image, const d64entry& entry) {
   std::size_t good = 0;
-  for (int track = entry.track, sector = entry.sector;
-       track != 0 && !image.errors.empty();) {
-    const std::uint8_t code = image.errors[sectorindex(track, sector)];
+  int lasttrack = directorytrack;
+  int track = entry.track, sector = entry.sector;
+  for (int read = 0; track != 0 && read < sectorcount(image.tracks); ++read) {
+    lasttrack = track;
+    const std::uint8_t code =
+        image.errors.empty() ? 0 : image.errors[sectorindex(track, sector)];
     if (code >= 2) {
       char status[32];
       std::snprintf(status, sizeof status, "%02d,READ ERROR,%02d,%02d\r",
                     code + 18, track, sector);
-      return {good, status};
+      return {good, status, lasttrack};
     }
     const std::uint8_t* data = sectorat(image, track, sector);
     good += sectorsize - 2;
     track = data[0];
     sector = data[1];
   }
-  return {std::string::npos, "00, OK,00,00\r"};
+  return {std::string::npos, "00, OK,00,00\r", lasttrack};
+}
+
+// The DOS reads the directory, then the file: its head rests where it
+// read last.
+static readout readfile(drive& unit, const d64entry* entry) {
+  readout read = entry != nullptr
+                     ? readuntilerror(unit.image, *entry)
+                     : readout{0, "62,FILE NOT FOUND,00,00\r", directorytrack};
+  if (unit.hardware) unit.hardware->rest(read.lasttrack);
+  unit.status = read.status;
+  return read;
 }
 
 std::optional<diskbytes> loadfile(drive& unit, const std::string& name) {
   const d64entry* entry = findfile(unit.entries, name);
-  if (entry == nullptr) {
-    unit.status = "62,FILE NOT FOUND,00,00\r";
-    return std::nullopt;
-  }
-  readout read = readuntilerror(unit.image, *entry);
-  unit.status = std::move(read.status);
-  if (read.bytes != std::string::npos) return std::nullopt;
+  const readout read = readfile(unit, entry);
+  if (entry == nullptr || read.bytes != std::string::npos) return std::nullopt;
   return readchain(unit.image, *entry);
 }
 
@@ -102,13 +115,9 @@ void openchannel(drive& unit, int secondary, const std::string& name,
     return;
   }
   const d64entry* entry = findfile(unit.entries, name);
-  if (entry == nullptr) {
-    unit.status = "62,FILE NOT FOUND,00,00\r";
-    return;
-  }
+  const readout read = readfile(unit, entry);
+  if (entry == nullptr) return;
   // A read error ends the data without an end of file.
-  readout read = readuntilerror(unit.image, *entry);
-  unit.status = std::move(read.status);
   opened.data = readchain(unit.image, *entry);
   if (read.bytes < opened.data.size()) {
     opened.data.resize(read.bytes);

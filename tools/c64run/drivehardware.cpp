@@ -1,5 +1,7 @@
 #include "drivehardware.h"
 
+#include <utility>
+
 #include "runerror.h"
 
 namespace {
@@ -15,15 +17,56 @@ enum : std::uint8_t {
 constexpr unsigned lowesthalftrack = 2, highesthalftrack = 84;
 // The rate of an empty or wrongly read spot: that of the outer zone.
 constexpr unsigned defaultcycles = 26;
+// What the DOS's interrupt handler takes with no job queued: a nominal
+// figure, as for the KERNAL's.
+constexpr std::uint64_t dosinterruptcycles = 200;
 
 }  // namespace
 
-// VIA 1 as the DOS leaves it: DATA, CLK and ATNA outputs, all released.
+// The VIAs as the DOS sets them at power-on (the values its reset and its
+// disk controller's setup write, from the ROM listing in "The Anatomy of
+// the 1541 Disk Drive"). VIA 1: DATA, CLK and ATNA outputs, all released,
+// and an interrupt when ATN is pulled (CA1 on its rising edge). VIA 2: the
+// stepper, motor, LED and density outputs; CA2 high, so that byte ready
+// reaches SO, and CB2 high, reading; port A latched; timer 1 running free
+// every $3A00 cycles with its interrupt enabled.
 drivehardware::drivehardware(const d64image& image)
     : tracks(recordtracks(image)) {
   bus.via2.inputsb = static_cast<std::uint8_t>(~writeprotect);
-  bus.via1.write(0x2, 0x1A, 0);
-  bus.ram[dosheadtrack] = static_cast<std::uint8_t>(halftrack / 2);
+  const std::pair<unsigned, std::uint8_t> via1setup[] = {
+      {0x2, 0x1A}, {0x0, 0x00}, {0xC, 0x01}, {0xD, 0x7F}, {0xE, 0x82}};
+  for (const auto& [reg, value] : via1setup) bus.via1.write(reg, value, 0);
+  const std::pair<unsigned, std::uint8_t> via2setup[] = {
+      {0x2, 0x6F}, {0x3, 0x00}, {0xC, 0xEE}, {0xB, 0x41}, {0x6, 0x00},
+      {0x7, 0x3A}, {0x5, 0x3A}, {0xE, 0x7F}, {0xD, 0xC0}, {0xE, 0xC0}};
+  for (const auto& [reg, value] : via2setup) bus.via2.write(reg, value, 0);
+  rest(directorytrack);
+}
+
+// The motor stays on: the DOS turns it off a few seconds after its last
+// job, but drive code that M-E starts comes sooner. The LED is off.
+void drivehardware::rest(int track) {
+  halftrack = static_cast<unsigned>(track) * 2;
+  phase = halftrack & 3;
+  const auto zone = tracks[static_cast<std::size_t>(track) - 1].zone;
+  bus.via2.write(0x0, static_cast<std::uint8_t>(zone << 5 | motor | phase),
+                 bus.cycles);
+  const int record = !stalerecord ? track : track < 35 ? track + 1 : track - 1;
+  bus.ram[dosheadtrack] = static_cast<std::uint8_t>(record);
+}
+
+// The DOS's handler with no job queued: it clears VIA 1's ATN flag by
+// reading port A and VIA 2's timer flag by reading the counter, and
+// returns; anything else still asking would bring it straight back.
+void drivehardware::serveinterrupt() {
+  bus.via1.read(0x1, bus.cycles);
+  bus.via2.read(0x4, bus.cycles);
+  if (bus.via1.interrupt() || bus.via2.interrupt()) {
+    throw runerror(
+        "the drive took an interrupt its DOS does not acknowledge", 1);
+  }
+  bus.cycles += dosinterruptcycles;
+  processor.returnfrominterrupt();
 }
 
 // The stepper moves the head half a track for each phase it is driven on
@@ -76,10 +119,13 @@ void drivehardware::turn() {
 }
 
 void drivehardware::step() {
-  if (drivememory::inrom(processor.pc)) {
+  if (processor.pc == dosinterrupt) {
+    serveinterrupt();
+  } else if (drivememory::inrom(processor.pc)) {
     throw runerror("the drive ran into ROM at $" + hex4(processor.pc), 1);
+  } else {
+    processor.step();
   }
-  processor.step();
   for (via* chip : {&bus.via1, &bus.via2}) {
     while (chip->nextevent() <= bus.cycles) chip->service();
   }
@@ -93,7 +139,6 @@ void drivehardware::step() {
   turn();
   if ((bus.via1.interrupt() || bus.via2.interrupt()) &&
       !processor.irqmasked()) {
-    throw runerror("the drive took an interrupt, which only its ROM handles",
-                   1);
+    processor.interrupt(0xFFFE);
   }
 }

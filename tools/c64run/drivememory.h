@@ -13,9 +13,12 @@
 
 #include "via.h"
 
+// The DOS's interrupt handler, which the 1541's IRQ vector names.
+constexpr std::uint16_t dosinterrupt = 0xFE67;
+
 // What a 1541's ROM holds at the addresses loaders read: at $C000 its
 // first byte, which tells the 1541 family (all answer $97), and its reset
-// vector.
+// and IRQ vectors.
 inline std::uint8_t romvalue(std::uint16_t address) {
   switch (address) {
     case 0xC000:
@@ -24,6 +27,10 @@ inline std::uint8_t romvalue(std::uint16_t address) {
       return 0xA0;  // reset $EAA0
     case 0xFFFD:
       return 0xEA;
+    case 0xFFFE:
+      return static_cast<std::uint8_t>(dosinterrupt);
+    case 0xFFFF:
+      return static_cast<std::uint8_t>(dosinterrupt >> 8);
     default:
       return 0;
   }

@@ -52,6 +52,14 @@ void chargedrive(kernal& state, std::uint64_t cycles) {
   state.busy += cycles;
 }
 
+// UNLISTEN: the end of what was sent to the drive. Commodore's releases
+// every line; another KERNAL may leave CLK held in CIA 2's port.
+void endlistening(kernal& state, memory& machine) {
+  if (state.differences.unlistenholdsclk) {
+    machine.write(0xDD00, static_cast<std::uint8_t>(machine.read(0xDD00) | 0x10));
+  }
+}
+
 void setcarry(cpu6502& processor, bool on) {
   processor.p = static_cast<std::uint8_t>(on ? processor.p | carryflag
                                              : processor.p & ~carryflag);
@@ -156,8 +164,10 @@ void open(kernal& state, cpu6502& processor, memory& machine) {
     return fail(processor, *problem);
   }
   if (file.device == disk) {
-    openchannel(*state.disk, file.secondary, filename(machine), machine.cycles);
+    const std::string name = filename(machine);
+    openchannel(*state.disk, file.secondary, name, machine.cycles);
     chargedrive(state, searchcycles);
+    if (!name.empty()) endlistening(state, machine);
   }
   state.files.push_back(file);
   machine.ram[openfiles] = static_cast<std::uint8_t>(state.files.size());
@@ -167,19 +177,33 @@ void open(kernal& state, cpu6502& processor, memory& machine) {
 // The end of what was sent to the command channel (UNLISTEN): the drive
 // carries it out.
 void unlisten(kernal& state, memory& machine) {
+  endlistening(state, machine);
   if (state.disk == nullptr || state.disk->command.empty()) return;
   runcommand(*state.disk, std::exchange(state.disk->command, {}),
              machine.cycles);
 }
 
+// LISTEN, CLOSE and UNLISTEN for a file on the drive. Where drive code has
+// the bus they reach it as ATN pulled and released twice.
+void closeonbus(kernal& state, const logicalfile& file, memory& machine) {
+  if (state.disk->coderunning) {
+    state.atnsteps.insert(state.atnsteps.end(), {true, false, true, false});
+    chargedrive(state, 4 * cyclesperbyte);
+    return;
+  }
+  if ((file.secondary & 15) == 15) {
+    unlisten(state, machine);
+  } else {
+    endlistening(state, machine);
+  }
+  closechannel(*state.disk, file.secondary);
+  chargedrive(state, handshakecycles);
+}
+
 void close(kernal& state, cpu6502& processor, memory& machine) {
   const auto file = findlogical(state, processor.a);
   if (file != state.files.end()) {
-    if (file->device == disk) {
-      if ((file->secondary & 15) == 15) unlisten(state, machine);
-      closechannel(*state.disk, file->secondary);
-      chargedrive(state, handshakecycles);
-    }
+    if (file->device == disk) closeonbus(state, *file, machine);
     state.files.erase(file);
   }
   machine.ram[openfiles] = static_cast<std::uint8_t>(state.files.size());
@@ -238,6 +262,21 @@ void clrchn(kernal& state, memory& machine) {
   }
   machine.ram[inputdevice] = keyboard;
   machine.ram[outputdevice] = screen;
+}
+
+// Commodore's CLALL forgets the open files without a word on the bus;
+// another KERNAL may close each on the drive.
+void clall(kernal& state, memory& machine) {
+  if (state.differences.clallcloses) {
+    for (const logicalfile& file : state.files) {
+      if (file.device == disk && state.disk != nullptr) {
+        closeonbus(state, file, machine);
+      }
+    }
+  }
+  state.files.clear();
+  machine.ram[openfiles] = 0;
+  clrchn(state, machine);
 }
 
 // Nobody types: the keyboard and the screen give an empty line.
@@ -383,9 +422,7 @@ bool callkernal(kernal& state, cpu6502& processor, memory& machine,
       setzero(processor, processor.a);
       break;
     case 0xFFE7:
-      state.files.clear();
-      machine.ram[openfiles] = 0;
-      clrchn(state, machine);
+      clall(state, machine);
       break;
     case 0xFFF0:
       plot(processor, machine);

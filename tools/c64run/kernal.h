@@ -11,6 +11,7 @@
 #include "cpu.h"
 #include "drive.h"
 #include "memory.h"
+#include "quirks.h"
 
 struct logicalfile {
   std::uint8_t number = 0;
@@ -29,6 +30,12 @@ struct kernal {
   // What the last call still has to spend on the serial bus: the machine
   // spends it before the call returns, taking interrupts between bytes.
   std::uint64_t busy = 0;
+  // Levels ATN takes while that time is spent (true: pulled), one at the
+  // start of each byte's worth: what a call sends where drive code, not
+  // the DOS, listens.
+  std::vector<bool> atnsteps;
+  // Where this KERNAL is not Commodore's: unlistenholdsclk and clallcloses.
+  quirks differences;
 };
 
 // The KERNAL's state after power-on and autostart: default channels, the

@@ -44,18 +44,25 @@ void restoreandreturn(cpu6502& processor, memory& machine) {
 
 bool runinterruptpath(cpu6502& processor, memory& machine,
                       std::uint16_t address) {
+  if (address == machine.irqentry) {  // IRQ and BRK: save A, X and Y, then
+                                      // tell them apart
+    processor.push(processor.a);
+    processor.push(processor.x);
+    processor.push(processor.y);
+    const std::uint8_t status =
+        machine.ram[0x100 | static_cast<std::uint8_t>(processor.sp + 4)];
+    processor.pc =
+        vectorat(machine, (status & breakflag) ? brkvector : irqvector);
+    machine.cycles += irqentrycycles;
+    return true;
+  }
+  if (address == machine.nmientry) {
+    processor.p |= interruptflag;
+    processor.pc = vectorat(machine, nmivector);
+    machine.cycles += nmientrycycles;
+    return true;
+  }
   switch (address) {
-    case 0xFF48: {  // IRQ and BRK: save A, X and Y, then tell them apart
-      processor.push(processor.a);
-      processor.push(processor.x);
-      processor.push(processor.y);
-      const std::uint8_t status =
-          machine.ram[0x100 | static_cast<std::uint8_t>(processor.sp + 4)];
-      processor.pc =
-          vectorat(machine, (status & breakflag) ? brkvector : irqvector);
-      machine.cycles += irqentrycycles;
-      return true;
-    }
     case 0xEA31:  // the KERNAL's handler
       updatejiffies(machine);
       machine.cycles += irqhandlercycles;
@@ -67,11 +74,6 @@ bool runinterruptpath(cpu6502& processor, memory& machine,
     case 0xEA81:
     case 0xFEBC:  // the end of the NMI handler: the same
       restoreandreturn(processor, machine);
-      return true;
-    case 0xFE43:  // NMI
-      processor.p |= interruptflag;
-      processor.pc = vectorat(machine, nmivector);
-      machine.cycles += nmientrycycles;
       return true;
     case 0xFE47:  // the KERNAL's NMI handler: with RS-232 idle and RESTORE
                   // never pressed, it acknowledges CIA 2 and returns

@@ -40,6 +40,15 @@ static std::optional<std::uint16_t> sysaddress(const memory& bus) {
   return static_cast<std::uint16_t>(address);
 }
 
+void takeon(machine& c64, drive& disk, const quirks& differences) {
+  c64.rom.differences = differences;
+  if (differences.interruptentries) {
+    c64.bus.irqentry = otherirqentry;
+    c64.bus.nmientry = othernmientry;
+  }
+  if (disk.hardware) disk.hardware->stalerecord = differences.staletrack;
+}
+
 void autostart(machine& c64, drive& disk) {
   memory& bus = c64.bus;
   c64.rom.disk = &disk;
@@ -89,6 +98,13 @@ static bool startlinestands(const machine& c64) {
 // drive's figures already.
 static void spendserialtime(machine& c64) {
   memory& bus = c64.bus;
+  std::vector<bool>& atn = c64.rom.atnsteps;
+  if (!atn.empty()) {
+    const std::uint8_t lines = bus.read(0xDD00);
+    bus.write(0xDD00, static_cast<std::uint8_t>(atn.front() ? lines | 0x08
+                                                            : lines & ~0x08));
+    atn.erase(atn.begin());
+  }
   const std::uint64_t slice = std::min(c64.rom.busy, cyclesperbyte);
   bus.cycles += slice;
   c64.rom.busy -= slice;

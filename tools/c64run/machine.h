@@ -42,6 +42,14 @@ class machine {
   std::vector<std::uint8_t> startline;
 };
 
+// Where the KERNAL's interrupt entries lie in a KERNAL that is not
+// Commodore's.
+constexpr std::uint16_t otherirqentry = 0xEA53;
+constexpr std::uint16_t othernmientry = 0xFE4C;
+
+// Makes the machine and its drive differ from Commodore's ROMs as asked.
+void takeon(machine& c64, drive& disk, const quirks& differences);
+
 // LOAD"*",8,1 and RUN: loads the disk's first file at its own address and
 // starts it (at the SYS address of a BASIC line at $0801), as if called
 // from BASIC, whose interpreter an RTS from the top level returns to, with

@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
     c64->bus.chips.shiftheld = chosen.holdshift;
     if (chosen.rawfile.empty()) {
       disk = makedrive(readimage(chosen.image), chosen.with1541);
+      takeon(*c64, disk, chosen.differences);
       autostart(*c64, disk);
     } else {
       loadraw(*c64, chosen);

@@ -10,7 +10,7 @@ memory::memory(bool allram) : allram(allram) {
 
 // The ROMs hold nothing the machine runs, but code reads their vectors: BRK
 // goes through $FFFE, and JMP ($A002) is BASIC's warm start.
-static std::uint8_t romvector(std::uint16_t address) {
+std::uint8_t memory::romvector(std::uint16_t address) const {
   switch (address) {
     case 0xA000:
       return 0x94;  // cold start $E394
@@ -21,17 +21,17 @@ static std::uint8_t romvector(std::uint16_t address) {
     case 0xA003:
       return 0xE3;
     case 0xFFFA:
-      return 0x43;  // NMI $FE43
+      return static_cast<std::uint8_t>(nmientry);
     case 0xFFFB:
-      return 0xFE;
+      return static_cast<std::uint8_t>(nmientry >> 8);
     case 0xFFFC:
       return 0xE2;  // reset $FCE2
     case 0xFFFD:
       return 0xFC;
-    case 0xFFFE:
-      return 0x48;  // IRQ and BRK $FF48
+    case 0xFFFE:  // IRQ and BRK
+      return static_cast<std::uint8_t>(irqentry);
     case 0xFFFF:
-      return 0xFF;
+      return static_cast<std::uint8_t>(irqentry >> 8);
     default:
       return 0;
   }

@@ -44,6 +44,12 @@ class memory {
   }
   bool kernalshown() const { return kernalvisible; }
 
+  // Where the KERNAL's IRQ and NMI entries are, as its hardware vectors at
+  // $FFFE and $FFFA name them: Commodore's $FF48 and $FE43, or elsewhere in
+  // a KERNAL that is not Commodore's.
+  std::uint16_t irqentry = 0xFF48;
+  std::uint16_t nmientry = 0xFE43;
+
   // RAM beneath whatever covers it: the KERNAL models and the tools read and
   // write the machine's own bytes this way.
   std::array<std::uint8_t, 0x10000> ram{};
@@ -53,6 +59,7 @@ class memory {
 
  private:
   std::uint8_t readhigh(std::uint16_t address);
+  std::uint8_t romvector(std::uint16_t address) const;
   void writespecial(std::uint16_t address, std::uint8_t value);
   void setport(std::uint8_t direction, std::uint8_t data);
 

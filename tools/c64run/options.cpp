@@ -5,7 +5,7 @@
 const char* const usage =
     "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "[--sid-log FILE] [--drive 1541|dos] [--dump-drive FROM-TO=FILE]... "
-    "[--hold-shift] IMAGE.d64\n"
+    "[--hold-shift] [--quirk NAME]... IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "--raw FILE@ADDR --start ADDR";
 
@@ -52,6 +52,22 @@ static memorydump parsedump(const std::string& text) {
   return dump;
 }
 
+// The ways of other machines a run may take on, by name.
+static void takequirk(quirks& differences, const std::string& name) {
+  if (name == "interrupt-entries") {
+    differences.interruptentries = true;
+  } else if (name == "unlisten-holds-clk") {
+    differences.unlistenholdsclk = true;
+  } else if (name == "clall-closes") {
+    differences.clallcloses = true;
+  } else if (name == "stale-track") {
+    differences.staletrack = true;
+  } else {
+    throw badusage("--quirk takes interrupt-entries, unlisten-holds-clk, "
+                   "clall-closes or stale-track, not \"" + name + "\"");
+  }
+}
+
 options parseoptions(const std::vector<std::string>& arguments) {
   options chosen;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -59,7 +75,8 @@ options parseoptions(const std::vector<std::string>& arguments) {
     const bool takesvalue = argument == "--cycles" || argument == "--stop-at" ||
                             argument == "--dump" || argument == "--raw" ||
                             argument == "--start" || argument == "--sid-log" ||
-                            argument == "--drive" || argument == "--dump-drive";
+                            argument == "--drive" || argument == "--dump-drive" ||
+                            argument == "--quirk";
     if (takesvalue && i + 1 == arguments.size()) {
       throw badusage(argument + " needs a value");
     }
@@ -80,6 +97,8 @@ options parseoptions(const std::vector<std::string>& arguments) {
       if (chosen.drivedumps.back().to > 0x07FF) {
         throw badusage("the drive's RAM ends at $07FF");
       }
+    } else if (argument == "--quirk") {
+      takequirk(chosen.differences, arguments[++i]);
     } else if (argument == "--hold-shift") {
       chosen.holdshift = true;
     } else if (argument == "--sid-log") {
@@ -108,6 +127,12 @@ options parseoptions(const std::vector<std::string>& arguments) {
   }
   if (raw && !chosen.drivedumps.empty()) {
     throw badusage("--raw runs no drive");
+  }
+  if (raw && (chosen.differences.interruptentries ||
+              chosen.differences.unlistenholdsclk ||
+              chosen.differences.clallcloses ||
+              chosen.differences.staletrack)) {
+    throw badusage("--raw runs no ROM and no drive");
   }
   if (raw != chosen.start.has_value()) {
     throw badusage(raw ? "--raw needs --start" : "--start goes with --raw");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "machine.h"
+#include "quirks.h"
 
 struct memorydump {
   std::uint16_t from = 0;
@@ -26,6 +27,7 @@ struct options {
   std::string sidlog;                  // where the SID's writes go, if anywhere
   bool with1541 = true;  // or a drive that speaks CBM DOS and runs no code
   bool holdshift = false;  // the left SHIFT key down all the time
+  quirks differences;      // from Commodore's ROMs
 };
 
 extern const char* const usage;
