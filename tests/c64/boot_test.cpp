@@ -197,6 +197,46 @@ TEST_F(boottest, APartThatCannotBeReadEndsInLoadError) {
   }
 }
 
+TEST_F(boottest, ItRelievesOnNoKernalOrDosInternals) {
+  // A part whose decrunching outlasts many frames of the KERNAL's timer
+  // interrupt, between two that print.
+  filebytes big = readfile(built("corpus") / "combined.prg");
+  big.push_back(0x60);
+  char start[8];
+  std::snprintf(start, sizeof start, "%04x",
+                0x0801 + static_cast<unsigned>(big.size()) - 3);
+  builddisk({{"a", printer(0xCC00, 'A')},
+             {"big", big},
+             {"c", printer(0xCD00, 'C')}},
+            "a.prg cc00\nbig.prg " + std::string(start) + "\nc.prg cd00\n");
+  struct machinecase {
+    const char* quirk;
+    const char* drive;
+  };
+  for (const machinecase& m : {machinecase{"interrupt-entries", "1541"},
+                               machinecase{"interrupt-entries", "dos"},
+                               machinecase{"unlisten-holds-clk", "1541"},
+                               machinecase{"clall-closes", "1541"},
+                               machinecase{"stale-track", "1541"}}) {
+    SCOPED_TRACE(std::string(m.quirk) + " on " + m.drive);
+    const programrun run = bootwith(
+        m.drive, {"--quirk", m.quirk, "--dump", dumpof(big, "big.bin")});
+    EXPECT_EQ(screenrows(run)[3], "AC") << run.output;
+    EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u);
+    // The end empties the BASIC program at $0801.
+    EXPECT_EQ(readfile(work / "big.bin"), [&] {
+      filebytes expected(big.begin() + 2, big.end());
+      expected[0] = expected[1] = 0;
+      return expected;
+    }());
+    const std::string line = stopline(run);
+    EXPECT_EQ(line.find(", drive ") != std::string::npos &&
+                  line.find(", drive 0 cycles") == std::string::npos,
+              std::string(m.drive) == "1541")
+        << "the path the drive calls for";
+  }
+}
+
 TEST_F(boottest, ShiftHeldLoadsThroughTheKernalOnA1541) {
   builddisk({{"a", printer(0x0801, 'A')}}, "a.prg 0801\n");
 

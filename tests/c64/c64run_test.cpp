@@ -319,6 +319,7 @@ TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
       {"--dump", "2000", "test.d64"},
       {"--drive", "1571", "test.d64"},
       {"--dump-drive", "0700-0800=x.bin", "test.d64"},
+      {"--quirk", "jiffy", "test.d64"},
       {"--raw", "code.bin@0200"},
       {"--start", "0200", "test.d64"},
       {"--raw", "missing.bin@0200", "--start", "0200"},
