@@ -270,6 +270,32 @@ TEST(drivehardware, AProgramFindsASyncAndReadsAHeader) {
   EXPECT_TRUE(isheaderof(18, drive.bus.ram.begin() + 0x500));
 }
 
+TEST(drivehardware, ABlocksFirstByteIsReadyAByteAfterSyncGoes) {
+  // So that code which sees SYNC low and then clears V never misses it.
+  drivehardware drive(sampledisk());
+  load(drive, 0x0000, std::vector<std::uint8_t>(0x700, 0xEA));
+  bool low = false;
+  std::uint64_t wentup = 0;
+  int blocks = 0;
+  while (blocks < 10 && drive.bus.cycles < 100000) {
+    if (drive.processor.pc >= 0x6F0) drive.processor.pc = 0;
+    drive.step();
+    const bool nowlow = !(drive.bus.read(0x1C00) & 0x80);
+    if (low && !nowlow) wentup = drive.bus.cycles;
+    low = nowlow;
+    if (drive.processor.p & overflowflag) {
+      drive.processor.p &= static_cast<std::uint8_t>(~overflowflag);
+      if (wentup == 0) continue;
+      EXPECT_GE(drive.bus.cycles - wentup, 26u) << blocks;
+      const std::uint8_t first = drive.bus.read(0x1C01);
+      EXPECT_TRUE(first == 0x52 || first == 0x55) << blocks;
+      wentup = 0;
+      ++blocks;
+    }
+  }
+  EXPECT_EQ(blocks, 10);
+}
+
 TEST(drivehardware, ItStartsAsTheDosLeavesItAfterARead) {
   drivehardware drive(sampledisk());
   drive.rest(17);

@@ -80,7 +80,9 @@ void drivehardware::movehead() {
 
 // Brings the disk to the processor's cycle: each byte that comes under the
 // head is latched on port A and signals byte ready, except inside a sync
-// mark (ten 1 bits or more), which holds SYNC low instead. Between tracks,
+// mark (ten 1 bits or more), which holds SYNC low instead. SYNC goes high
+// again with the first 0 bit after the mark, as the byte after it starts,
+// so that byte is ready a byte's time after SYNC goes. Between tracks,
 // beyond the last or read at another zone's density, the head sees no
 // sync and bytes that mean nothing.
 void drivehardware::turn() {
@@ -93,19 +95,20 @@ void drivehardware::turn() {
     nextbyte = bus.cycles + cycles;
     return;
   }
+  const auto bytepassing = [&](std::uint64_t turned) -> std::uint8_t {
+    if (under == nullptr) return 0x55;
+    const std::uint8_t byte = under->bytes[turned % under->bytes.size()];
+    if (((pins & density) >> 5) == under->zone) return byte;
+    return static_cast<std::uint8_t>((byte << 3 | byte >> 5) ^ 0x5A);
+  };
   while (nextbyte <= bus.cycles) {
     const std::uint64_t turned = nextbyte / cycles;
-    std::uint8_t byte = 0x55;
-    if (under != nullptr) {
-      byte = under->bytes[turned % under->bytes.size()];
-      if (((pins & density) >> 5) != under->zone) {
-        byte = static_cast<std::uint8_t>((byte << 3 | byte >> 5) ^ 0x5A);
-      }
-    }
+    const std::uint8_t byte = bytepassing(turned);
     const bool insync = byte == 0xFF && lastbyte == 0xFF;
+    const bool synclow = insync && bytepassing(turned + 1) == 0xFF;
     lastbyte = byte;
     bus.via2.inputsb = static_cast<std::uint8_t>((bus.via2.inputsb & ~sync) |
-                                                 (insync ? 0 : sync));
+                                                 (synclow ? 0 : sync));
     if (!insync) {
       bus.via2.inputsa = byte;
       if ((bus.via2.peripheralcontrol() >> 1 & 7) == 7) {  // CA2 high: SO
