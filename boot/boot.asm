@@ -302,8 +302,10 @@ tell    sty sent
 +       rts
 
 ; Sends A to the bootstrap's first stage: a bit at each change of ATN,
-; least significant first, CLK pulled for a 1. The stage takes up to 34
-; cycles a bit, and 12 more for a byte, which the call gives it. Keeps Y.
+; least significant first, CLK pulled for a 1. The stage sees a change
+; within 10 cycles and looks again 33 cycles after it saw it (6 more after
+; a byte's last bit); the changes here come 36 cycles apart and the calls
+; take longer between bytes. Keeps Y.
 sendbits
         sta outbyte
         ldx #8

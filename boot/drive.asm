@@ -12,7 +12,7 @@
 ;   $0100-$010F  the stack (the deepest calls take 10 bytes)
 ;   $0110-$0254  a data block as read, 325 bytes of GCR in five columns;
 ;                the upload's first 100 bytes, for the zero page, at its end
-;   $0255-$06FB  this code
+;   $0255-$06D7  this code
 ;   $06FC-$07FF  the block decoded: its ID, 256 bytes, the checksum, 2 more;
 ;                before that the bootstrap's second stage (the first lies
 ;                at $06D9-$06FB till the code comes over it)
