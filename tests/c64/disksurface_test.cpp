@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
 
 #include "sampledisk.h"
 
@@ -89,6 +90,27 @@ TEST(disksurface, EverySectorIsRecordedAsTheDosWritesIt) {
       EXPECT_EQ(data[257], sum);
     }
   }
+}
+
+TEST(disksurface, EachTrackStartsAtItsOwnAngleAsTheFormatLeftIt) {
+  // Where each track starts, in eighths of a turn.
+  const auto angles = [](const d64image& image) {
+    std::vector<std::size_t> eighths;
+    for (const gcrtrack& t : recordtracks(image)) {
+      EXPECT_LT(t.startbyte, t.bytes.size());
+      eighths.push_back(t.startbyte * 8 / t.bytes.size());
+    }
+    return eighths;
+  };
+  const std::vector<std::size_t> sample = angles(sampledisk());
+  EXPECT_EQ(angles(sampledisk()), sample) << "a run repeats exactly";
+  // Spread over the turn: 35 tracks in fewer than six eighths would be a
+  // fluke.
+  EXPECT_GE(std::set<std::size_t>(sample.begin(), sample.end()).size(), 6u);
+  // Another format, another set of angles.
+  d64image other = sampledisk();
+  sectorat(other, directorytrack, 0)[0xA2] ^= 1;  // the disk ID
+  EXPECT_NE(angles(other), sample);
 }
 
 TEST(disksurface, EachZoneTurnsIn200Milliseconds) {

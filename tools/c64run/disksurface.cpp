@@ -63,6 +63,23 @@ void gcrencode(const std::uint8_t* four, std::uint8_t* five) {
   }
 }
 
+// Formatting writes each track from wherever the disk is when it gets
+// there: an angle that looks random from track to track. A hash of what
+// the format command was given (the disk's name and ID, in the BAM) and
+// the track stands for it.
+static std::size_t startangle(const std::uint8_t* bam, int track,
+                              std::size_t trackbytes) {
+  std::uint64_t hash = 0xCBF29CE484222325;  // FNV-1a
+  for (int i = 0x90; i <= 0xA4; ++i) {
+    hash = (hash ^ bam[i]) * 0x100000001B3;
+  }
+  hash = (hash ^ static_cast<std::uint64_t>(track)) * 0x100000001B3;
+  hash ^= hash >> 29;  // the low bits of FNV-1a vary little with the last byte
+  hash *= 0xBF58476D1CE4E5B9;
+  hash ^= hash >> 32;
+  return static_cast<std::size_t>(hash % trackbytes);
+}
+
 std::vector<gcrtrack> recordtracks(const d64image& image) {
   const std::uint8_t* bam = sectorat(image, directorytrack, 0);
   const std::uint8_t id1 = bam[0xA2], id2 = bam[0xA3];
@@ -71,7 +88,8 @@ std::vector<gcrtrack> recordtracks(const d64image& image) {
   for (int track = 1; track <= image.tracks; ++track) {
     const zone& z = zoneof(track);
     const int sectors = sectorspertrack(track);
-    gcrtrack recorded{{}, z.cyclesperbyte, z.density};
+    gcrtrack recorded{{}, z.cyclesperbyte, z.density,
+                      startangle(bam, track, z.trackbytes)};
     diskbytes& out = recorded.bytes;
     for (int sector = 0; sector < sectors; ++sector, ++index) {
       const std::uint8_t error =

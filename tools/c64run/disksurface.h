@@ -7,6 +7,9 @@
 // disk ID's two bytes, $0F, $0F), a gap of $55, a sync mark, a data block
 // (ID $07, 256 bytes, checksum, two $00), and a gap that fills the track.
 // An image that carries an error table gets the faults its codes name.
+// Each track starts at its own angle, as formatting leaves it: where the
+// head is on the track at cycle 0, derived from the disk's name and ID and
+// the track, so that a run repeats exactly.
 
 #include <cstdint>
 #include <vector>
@@ -17,6 +20,7 @@ struct gcrtrack {
   diskbytes bytes;
   unsigned cyclesperbyte;  // 26, 28, 30 or 32 at the drive's 1 MHz
   std::uint8_t zone;       // the density: 3 for tracks 1-17 down to 0
+  std::size_t startbyte;   // the byte under the head at cycle 0
 };
 
 // The tracks of the image, track 1 first.

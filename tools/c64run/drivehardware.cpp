@@ -97,7 +97,8 @@ void drivehardware::turn() {
   }
   const auto bytepassing = [&](std::uint64_t turned) -> std::uint8_t {
     if (under == nullptr) return 0x55;
-    const std::uint8_t byte = under->bytes[turned % under->bytes.size()];
+    const std::uint8_t byte =
+        under->bytes[(turned + under->startbyte) % under->bytes.size()];
     if (((pins & density) >> 5) == under->zone) return byte;
     return static_cast<std::uint8_t>((byte << 3 | byte >> 5) ^ 0x5A);
   };
