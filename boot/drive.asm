@@ -10,12 +10,13 @@
 ;   $80-$E3      the GCR tables and headertrack, copied from the upload's
 ;                first bytes at the start
 ;   $0100-$010F  the stack (the deepest calls take 10 bytes)
-;   $0110-$0254  a data block as read, 325 bytes of GCR in five columns;
-;                the upload's first 100 bytes, for the zero page, at its end
-;   $0255-$06D7  this code
-;   $06FC-$07FF  the block decoded: its ID, 256 bytes, the checksum, 2 more;
-;                before that the bootstrap's second stage (the first lies
-;                at $06D9-$06FB till the code comes over it)
+;   $0110-$0254  a data block as read, 325 bytes of GCR, decoded in place
+;                into its ID, 256 bytes, the checksum and 2 more
+;                ($0110-$0213); the upload's first 100 bytes, for the zero
+;                page, at its end
+;   $0255-$06EB  this code
+;   $06FC-$07FF  the bootstrap's second stage, till the code runs (the
+;                first lies at $06D9-$06FB till the code comes over it)
 ;
 ; Bytes as the drive keeps them
 ;   Decoding leaves each byte in its sent form, its bits in the order the
@@ -66,14 +67,11 @@ places  = $30           ; 2 a part, from AA to ZA: its first block's track
                         ; and sector, or track 0 for none
 cached  = places + 2 * 26 ; 1 once the directory's places are read
 
-column0 = $0110         ; a data block as read: its GCR groups' first
-column1 = column0 + 65  ; bytes, their second, ...
-column2 = column1 + 65
-column3 = column2 + 65
-column4 = column3 + 65
-block   = $06fd         ; block + 0: the link track, + 1: the link sector
-id      = block - 1
-checksum = block + 256
+buffer  = $0110         ; a data block as read, 325 bytes of GCR, then
+gcrend  = buffer + 325  ; decoded in place:
+id      = buffer        ; its ID,
+block   = id + 1        ; block + 0: the link track, + 1: the link sector,
+checksum = block + 256  ; and after the 256 bytes the checksum
 
 ; The port of VIA 1: the serial bus.
 busport = $1800
@@ -84,7 +82,7 @@ diskport = $1c00
 gcrbyte = $1c01
 
 zeropage = $80          ; where the tables and headertrack run
-codestart = column4 + 65 - (zeropageend - zeropageimage)
+codestart = gcrend - (zeropageend - zeropageimage)
 
         .logical codestart
 zeropageimage
@@ -513,29 +511,19 @@ missing sec             ; no such header
         bne find
         jsr sync        ; the data block after it
         bcs failed
-        ldx #0          ; each group's five bytes into the five columns,
--       bvc *           ; which saves the decoder copying them
+        ldy #0          ; its 325 GCR bytes into the buffer: 256, then the
+-       bvc *           ; rest a page up (18 cycles a byte, of the 26 the
+        clv             ; fastest zone gives)
+        lda gcrbyte
+        sta buffer,y
+        iny
+        bne -
+-       bvc *
         clv
         lda gcrbyte
-        sta column0,x
-        bvc *
-        clv
-        lda gcrbyte
-        sta column1,x
-        bvc *
-        clv
-        lda gcrbyte
-        sta column2,x
-        bvc *
-        clv
-        lda gcrbyte
-        sta column3,x
-        bvc *
-        clv
-        lda gcrbyte
-        sta column4,x
-        inx
-        cpx #65
+        sta buffer + 256,y
+        iny
+        cpy #325 - 256
         bne -
         jsr decode
         lda id
@@ -583,21 +571,25 @@ sync    ldy #0
         clc
         rts
 
-; Decodes the 65 GCR groups of the columns, five bytes into four each,
-; into id, block and checksum, each byte in its sent form, and sums them
-; into sum on the way. Y counts the bytes made.
+; Decodes the 65 GCR groups of the buffer, five bytes into four each, in
+; place: group n's bytes come from buffer + 5n and go to buffer + 4n, below
+; what later groups read, so id, block and checksum come out where the GCR
+; was. Each byte is left in its sent form and summed into sum on the way.
+; X keeps where the group starts (a page less from group 52 on), Y counts
+; the bytes made.
 decode  ldx #0
         ldy #0
         sty sum
-group   lda column0,x
+group
+from0   lda buffer,x
         sta g
-        lda column1,x
+from1   lda buffer + 1,x
         sta g + 1
-        lda column2,x
+from2   lda buffer + 2,x
         sta g + 2
-        lda column3,x
+from3   lda buffer + 3,x
         sta g + 3
-        lda column4,x
+from4   lda buffer + 4,x
         sta g + 4
         stx groups
         lda g           ; q0: g0 bits 7-3
@@ -686,35 +678,53 @@ store3  sta id,y
         iny
         eor sum
         sta sum
-        ldx groups
-        inx
-        cpx #64         ; the last group's bytes lie 256 above where Y,
-        bne +           ; back at 0, puts them
-        inc store0 + 2
-        inc store1 + 2
+        lda groups      ; the next group's first byte
+        clc
+        adc #5
+        tax
+        bcc +
+        inc from0 + 2   ; past the page: from group 52 on the reads take
+        inc from1 + 2   ; a page more than X
+        inc from2 + 2
+        inc from3 + 2
+        inc from4 + 2
++       tya
+        beq lastgroup   ; Y back at 0: group 63 is done
+        cmp #4
+        bne +
+        lda store0 + 2  ; Y at 4: after group 0, or after the last
+        cmp #>id
+        bne decoded
++       jmp group
+lastgroup
+        inc store0 + 2  ; the last group's bytes lie 256 above where Y,
+        inc store1 + 2  ; back at 0, puts them
         inc store2 + 2
         inc store3 + 2
-+       cpx #65
-        beq +
         jmp group
-+       dec store0 + 2
+decoded dec store0 + 2
         dec store1 + 2
         dec store2 + 2
         dec store3 + 2
-+       rts
+        dec from0 + 2
+        dec from1 + 2
+        dec from2 + 2
+        dec from3 + 2
+        dec from4 + 2
+        rts
 
 codeend
         .cerror >id != >block, "id and block must share a page"
-        .cerror codeend > id, format("the drive code takes %d bytes, into its buffers", codeend - codestart)
+        .cerror codeend > stage2, format("the drive code takes %d bytes, into the bootstrap", codeend - codestart)
         .here
 
 ; The bootstrap, in two stages. The first, small enough for one M-W
 ; (35 bytes), takes the bytes of the second a bit at each change of ATN
 ; and runs into them; the second takes this code two bits at each change,
-; on CLK and DATA. The first goes where the code ends, which overwrites it
-; later; the second where blocks are decoded.
-stage1  = id - 35
-stage2  = id
+; on CLK and DATA. Both go into the DOS's buffers above the code; the
+; code may take the first's place, which it overwrites once it is done.
+stage2  = $06fc
+stage1  = stage2 - 35
 reached = $00           ; the bus port as the first stage last saw it: bit
                         ; 7, ATN
 loadat  = $02           ; 2: where the second stage stores
