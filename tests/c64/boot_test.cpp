@@ -166,12 +166,12 @@ TEST_F(boottest, APartThatCannotBeReadEndsInLoadError) {
         fault{"a bad checksum in the middle of its data", 2, 5},
         fault{"no data block at its end", 4, 4}}) {
     SCOPED_TRACE(f.statement);
-    builddisk({{"a", printer(0x0801, 'A')},
-               {"b", noise(0x2000, 1000)}},
+    builddisk({{"a", printer(0x0801, 'A')}, {"b", noise(0x2000, 1000)}},
               "a.prg 0801\nb.prg\n");
     const fs::path disk = work / "out" / "tarv.d64";
     if (f.code == 0) {
-      writetext(work / "list.txt", "out/BOOT.PRG BOOT.PRG\nout/AA.PRG AA.PRG\n");
+      writetext(work / "list.txt",
+                "out/BOOT.PRG BOOT.PRG\nout/AA.PRG AA.PRG\n");
       ASSERT_EQ(runprogram(program / "makedisk.exe",
                            {"out/tarv.d64", "list.txt"}, work)
                     .status,
@@ -181,8 +181,8 @@ TEST_F(boottest, APartThatCannotBeReadEndsInLoadError) {
           chainof(readimage(disk.string()), "BA");
       ASSERT_EQ(chain.size(), 5u);
       filebytes withtable = readfile(disk);
-      std::vector<std::uint8_t> table(
-          static_cast<std::size_t>(sectorcount(35)), 1);
+      std::vector<std::uint8_t> table(static_cast<std::size_t>(sectorcount(35)),
+                                      1);
       table[chain[f.block]] = f.code;
       withtable.insert(withtable.end(), table.begin(), table.end());
       writefile(disk, withtable);
@@ -205,10 +205,9 @@ TEST_F(boottest, ItRelievesOnNoKernalOrDosInternals) {
   char start[8];
   std::snprintf(start, sizeof start, "%04x",
                 0x0801 + static_cast<unsigned>(big.size()) - 3);
-  builddisk({{"a", printer(0xCC00, 'A')},
-             {"big", big},
-             {"c", printer(0xCD00, 'C')}},
-            "a.prg cc00\nbig.prg " + std::string(start) + "\nc.prg cd00\n");
+  builddisk(
+      {{"a", printer(0xCC00, 'A')}, {"big", big}, {"c", printer(0xCD00, 'C')}},
+      "a.prg cc00\nbig.prg " + std::string(start) + "\nc.prg cd00\n");
   struct machinecase {
     const char* quirk;
     const char* drive;

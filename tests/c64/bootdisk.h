@@ -93,7 +93,8 @@ class bootdisk : public ::testing::Test {
   }
 
   // The files the --dump options wrote.
-  std::vector<filebytes> dumpsof(const std::vector<std::string>& arguments) const {
+  std::vector<filebytes> dumpsof(
+      const std::vector<std::string>& arguments) const {
     std::vector<filebytes> dumps;
     for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
       if (arguments[i] != "--dump") continue;

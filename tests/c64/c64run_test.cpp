@@ -229,10 +229,10 @@ TEST_F(c64runtest, DriveCodeReadsEveryTrackThroughTheHardware) {
                         {"40 tracks", 40, {}, {}},
                         {"sectors the error table marks",
                          35,
-                         {{21 * 4 + 5, 5},      // 23, data checksum
-                          {21 * 6 + 7, 3},       // 21, no sync
-                          {21 * 8 + 9, 2},       // 20, no header
-                          {21 * 10 + 11, 9}},    // 27, header checksum
+                         {{21 * 4 + 5, 5},     // 23, data checksum
+                          {21 * 6 + 7, 3},     // 21, no sync
+                          {21 * 8 + 9, 2},     // 20, no header
+                          {21 * 10 + 11, 9}},  // 27, header checksum
                          {5, 7, 9, 11}}};
   for (const disk& d : disks) {
     SCOPED_TRACE(d.statement);

@@ -2,13 +2,14 @@
 // drive's address decoding, of how its disk passes under the head or of
 // the serial bus's lines.
 
+#include "drive.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "cpu.h"
 #include "disksurface.h"
-#include "drive.h"
 #include "drivehardware.h"
 #include "drivememory.h"
 #include "runerror.h"
@@ -253,7 +254,9 @@ bool isheaderof(int track, const std::uint8_t* bytes) {
     const auto s = static_cast<std::uint8_t>(sector);
     const auto t = static_cast<std::uint8_t>(track);
     const std::uint8_t header[8] = {
-        0x08, static_cast<std::uint8_t>(s ^ t ^ 'A' ^ 'B'), s, t, 'B', 'A',
+        0x08, static_cast<std::uint8_t>(s ^ t ^ 'A' ^ 'B'),
+        s,    t,
+        'B',  'A',
         0x0F, 0x0F};
     std::uint8_t gcr[10];
     gcrencode(header, gcr);
@@ -316,21 +319,21 @@ TEST(drivehardware, ItStartsAsTheDosLeavesItAfterARead) {
     std::uint8_t mask;
     std::uint8_t value;
   };
-  for (const setting& s : {
-           setting{"VIA 1: DATA, CLK and ATNA outputs", 0x1802, 0xFF, 0x1A},
-           setting{"VIA 1: all released", 0x1800, 0x1A, 0x00},
-           setting{"VIA 1: CA1 (ATN) on its rising edge", 0x180C, 0xFF, 0x01},
-           setting{"VIA 1: ATN interrupts", 0x180E, 0xFF, 0x82},
-           setting{"VIA 2: stepper, motor, LED, density outputs", 0x1C02,
-                   0xFF, 0x6F},
-           setting{"VIA 2: motor on, LED off, track 17's density", 0x1C00,
-                   0x6C, 0x64},
-           setting{"VIA 2: byte ready to SO, reading", 0x1C0C, 0xFF, 0xEE},
-           setting{"VIA 2: timer 1 free-running, port A latched", 0x1C0B,
-                   0xFF, 0x41},
-           setting{"VIA 2: timer 1 interrupts", 0x1C0E, 0xFF, 0xC0},
-           setting{"VIA 2: timer 1 every $3A00 cycles", 0x1C07, 0xFF, 0x3A},
-           setting{"the DOS's record of the head's track", 0x0022, 0xFF, 17}}) {
+  for (const setting& s :
+       {setting{"VIA 1: DATA, CLK and ATNA outputs", 0x1802, 0xFF, 0x1A},
+        setting{"VIA 1: all released", 0x1800, 0x1A, 0x00},
+        setting{"VIA 1: CA1 (ATN) on its rising edge", 0x180C, 0xFF, 0x01},
+        setting{"VIA 1: ATN interrupts", 0x180E, 0xFF, 0x82},
+        setting{"VIA 2: stepper, motor, LED, density outputs", 0x1C02, 0xFF,
+                0x6F},
+        setting{"VIA 2: motor on, LED off, track 17's density", 0x1C00, 0x6C,
+                0x64},
+        setting{"VIA 2: byte ready to SO, reading", 0x1C0C, 0xFF, 0xEE},
+        setting{"VIA 2: timer 1 free-running, port A latched", 0x1C0B, 0xFF,
+                0x41},
+        setting{"VIA 2: timer 1 interrupts", 0x1C0E, 0xFF, 0xC0},
+        setting{"VIA 2: timer 1 every $3A00 cycles", 0x1C07, 0xFF, 0x3A},
+        setting{"the DOS's record of the head's track", 0x0022, 0xFF, 17}}) {
     EXPECT_EQ(drive.bus.read(s.address) & s.mask, s.value) << s.statement;
   }
   EXPECT_EQ(drive.halftrack, 34u);

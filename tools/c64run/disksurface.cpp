@@ -88,8 +88,8 @@ std::vector<gcrtrack> recordtracks(const d64image& image) {
   for (int track = 1; track <= image.tracks; ++track) {
     const zone& z = zoneof(track);
     const int sectors = sectorspertrack(track);
-    gcrtrack recorded{{}, z.cyclesperbyte, z.density,
-                      startangle(bam, track, z.trackbytes)};
+    gcrtrack recorded{
+        {}, z.cyclesperbyte, z.density, startangle(bam, track, z.trackbytes)};
     diskbytes& out = recorded.bytes;
     for (int sector = 0; sector < sectors; ++sector, ++index) {
       const std::uint8_t error =

@@ -36,10 +36,10 @@ void runcommand(drive& unit, const std::string& command,
     unit.status.clear();
     for (unsigned i = 0; i < count; ++i) {
       const auto at = static_cast<std::uint16_t>(address + i);
-      unit.status += static_cast<char>(
-          !drivememory::inrom(at) ? *drivememorybyte(unit, at)
-          : unit.hardware         ? romvalue(at)
-                                  : 0);
+      unit.status +=
+          static_cast<char>(!drivememory::inrom(at) ? *drivememorybyte(unit, at)
+                            : unit.hardware         ? romvalue(at)
+                                                    : 0);
     }
   } else if (what == 'E' && unit.hardware) {
     drivecpu& processor = unit.hardware->processor;

@@ -62,8 +62,8 @@ void drivehardware::serveinterrupt() {
   bus.via1.read(0x1, bus.cycles);
   bus.via2.read(0x4, bus.cycles);
   if (bus.via1.interrupt() || bus.via2.interrupt()) {
-    throw runerror(
-        "the drive took an interrupt its DOS does not acknowledge", 1);
+    throw runerror("the drive took an interrupt its DOS does not acknowledge",
+                   1);
   }
   bus.cycles += dosinterruptcycles;
   processor.returnfrominterrupt();

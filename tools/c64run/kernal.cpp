@@ -56,7 +56,8 @@ void chargedrive(kernal& state, std::uint64_t cycles) {
 // every line; another KERNAL may leave CLK held in CIA 2's port.
 void endlistening(kernal& state, memory& machine) {
   if (state.differences.unlistenholdsclk) {
-    machine.write(0xDD00, static_cast<std::uint8_t>(machine.read(0xDD00) | 0x10));
+    machine.write(0xDD00,
+                  static_cast<std::uint8_t>(machine.read(0xDD00) | 0x10));
   }
 }
 

@@ -63,8 +63,10 @@ static void takequirk(quirks& differences, const std::string& name) {
   } else if (name == "stale-track") {
     differences.staletrack = true;
   } else {
-    throw badusage("--quirk takes interrupt-entries, unlisten-holds-clk, "
-                   "clall-closes or stale-track, not \"" + name + "\"");
+    throw badusage(
+        "--quirk takes interrupt-entries, unlisten-holds-clk, "
+        "clall-closes or stale-track, not \"" +
+        name + "\"");
   }
 }
 
@@ -75,8 +77,8 @@ options parseoptions(const std::vector<std::string>& arguments) {
     const bool takesvalue = argument == "--cycles" || argument == "--stop-at" ||
                             argument == "--dump" || argument == "--raw" ||
                             argument == "--start" || argument == "--sid-log" ||
-                            argument == "--drive" || argument == "--dump-drive" ||
-                            argument == "--quirk";
+                            argument == "--drive" ||
+                            argument == "--dump-drive" || argument == "--quirk";
     if (takesvalue && i + 1 == arguments.size()) {
       throw badusage(argument + " needs a value");
     }
@@ -128,10 +130,10 @@ options parseoptions(const std::vector<std::string>& arguments) {
   if (raw && !chosen.drivedumps.empty()) {
     throw badusage("--raw runs no drive");
   }
-  if (raw && (chosen.differences.interruptentries ||
-              chosen.differences.unlistenholdsclk ||
-              chosen.differences.clallcloses ||
-              chosen.differences.staletrack)) {
+  if (raw &&
+      (chosen.differences.interruptentries ||
+       chosen.differences.unlistenholdsclk || chosen.differences.clallcloses ||
+       chosen.differences.staletrack)) {
     throw badusage("--raw runs no ROM and no drive");
   }
   if (raw != chosen.start.has_value()) {
