@@ -728,7 +728,6 @@ stage1  = stage2 - 35
 reached = $00           ; the bus port as the first stage last saw it: bit
                         ; 7, ATN
 loadat  = $02           ; 2: where the second stage stores
-        .cerror codeend > stage1 + 35, "the code runs into the bootstrap"
 
 ; The M-W command that carries the first stage, as the boot program sends it.
 stage1command

@@ -310,6 +310,41 @@ TEST(drivehardware, ABlocksFirstByteIsReadyAByteAfterSyncGoes) {
   EXPECT_EQ(blocks, 10);
 }
 
+TEST(drivehardware, WhatTheModelLeavesOutIsARunError) {
+  struct refusal {
+    const char* statement;
+    std::uint16_t at;
+    std::vector<std::uint8_t> code;
+    const char* message;
+  };
+  const refusal refusals[] = {
+      {"code in the ROM area", 0xC000, {}, "the drive ran into ROM at $C000"},
+      // LDA #$CE / STA $1C0C: CB2 low, the head writes
+      {"writing",
+       0x0300,
+       {0xA9, 0xCE, 0x8D, 0x0C, 0x1C},
+       "the drive switched its head to writing, which is not modelled"},
+      // LDA #$A0 / STA $1C0E / LDA #0 / STA $1C09 / CLI / JMP *: timer 2's
+      // IRQ, 256 cycles on, which the DOS's handler leaves set
+      {"an interrupt the DOS does not serve",
+       0x0300,
+       {0xA9, 0xA0, 0x8D, 0x0E, 0x1C, 0xA9, 0x00, 0x8D, 0x09, 0x1C, 0x58, 0x4C,
+        0x0B, 0x03},
+       "the drive took an interrupt its DOS does not acknowledge"}};
+  for (const refusal& r : refusals) {
+    drivehardware drive(sampledisk());
+    if (!r.code.empty()) load(drive, r.at, r.code);
+    drive.processor.pc = r.at;
+    drive.processor.p &= static_cast<std::uint8_t>(~interruptflag);
+    try {
+      for (int i = 0; i < 1000; ++i) drive.step();
+      ADD_FAILURE() << r.statement;
+    } catch (const runerror& error) {
+      EXPECT_STREQ(error.what(), r.message) << r.statement;
+    }
+  }
+}
+
 TEST(drivehardware, ItStartsAsTheDosLeavesItAfterARead) {
   drivehardware drive(sampledisk());
   drive.rest(17);
@@ -357,9 +392,12 @@ TEST(drivehardware, AProgramThatSetsNothingUpReadsAHeaderThroughTheHardware) {
     drive.step();
   }
   EXPECT_TRUE(isheaderof(17, drive.bus.ram.begin() + 0x500));
-  // Past the timer's next run-out the JMP * goes on where it was.
+  // Past the timer's next run-out the interrupt has pushed the JMP *'s
+  // address, and the handler has gone back there.
   const std::uint64_t until = drive.bus.cycles + 2 * 0x3A00;
   while (drive.bus.cycles < until) drive.step();
+  EXPECT_EQ(drive.bus.ram[0x1FF], 0x03);
+  EXPECT_EQ(drive.bus.ram[0x1FE], 0x1D);
   EXPECT_EQ(drive.processor.pc, 0x031D);
   EXPECT_EQ(drive.processor.sp, 0xFF);
 }

@@ -7,6 +7,7 @@
 
 #include "cia.h"
 #include "machine.h"
+#include "runerror.h"
 #include "timeouts.h"
 #include "vic.h"
 
@@ -370,6 +371,33 @@ TEST(interrupts, TheKernalPathsRunTheHandlerAndRestoreTheRegisters) {
   EXPECT_EQ(c64.processor.x, 0x11);
   EXPECT_EQ(c64.processor.y, 0x22);
   EXPECT_EQ(c64.processor.sp, 0xFF);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(interrupts, AnotherKernalsEntriesLieWhereItsVectorsSay) {
+  // Its hardware vectors name them; Commodore's entries are no entry
+  // points there, and JMP to one is a run error naming it.
+  for (const std::uint16_t commodores : {0xFF48, 0xFE43}) {
+    machine c64(false);
+    c64.bus.irqentry = otherirqentry;
+    c64.bus.nmientry = othernmientry;
+    EXPECT_EQ(c64.bus.read(0xFFFE) | c64.bus.read(0xFFFF) << 8, otherirqentry);
+    EXPECT_EQ(c64.bus.read(0xFFFA) | c64.bus.read(0xFFFB) << 8, othernmientry);
+    const std::uint8_t jump[] = {0x4C, static_cast<std::uint8_t>(commodores),
+                                 static_cast<std::uint8_t>(commodores >> 8)};
+    std::copy(std::begin(jump), std::end(jump), c64.bus.ram.begin() + 0x1000);
+    c64.processor.pc = 0x1000;
+    try {
+      run(c64, runlimits{});
+      ADD_FAILURE() << "no run error";
+    } catch (const runerror& error) {
+      EXPECT_STREQ(error.what(),
+                   ("ran into ROM at $" + hex4(commodores)).c_str());
+    }
+  }
 }
 
 }  // namespace
