@@ -745,14 +745,13 @@ fastdata
         beq ended
         inx
         beq broken
-        cmp #>$d000 - $100 ; V set for a frame that may reach the I/O area,
-        bcc +           ; whose bytes are stored with all RAM banked in
-        cmp #>$e000
-        bcs +
-        bit rtsbyte     ; bit 6 set
+        sbc #>$d000 - $100 ; V set for a frame that may reach the I/O area,
+        cmp #>$e000 - ($d000 - $100) ; whose bytes are stored with all
+        bcs +           ; RAM banked in (the carry is set: receive leaves
+        bit rtsbyte     ; it so); bit 6 set
 +       ldy #0
         jsr receive
-        jmp fastdata
+        bcs fastdata    ; (receive leaves the carry set)
 ended   jmp decrunchpart
 broken  jsr exchange
         jmp unreadable
@@ -777,64 +776,66 @@ receivezero             ; bytes Y to A - 1 of the zero page
 ; Receives a frame's bytes to (ptr),y, Y going from its value plus one up
 ; to count (so ptr is one below where bytes Y go). Two bits come at each
 ; change of ATN: each pair is read at least 16 cycles after the change, and
-; the drive code answers within 13.
+; the drive code answers within 14 us.
 ; The pairs come as DATA and CLK in bits 7 and 6, in the order 1 0, 3 2,
 ; 5 4, 7 6; the low bits read back what the C64 drives, which the shifts
 ; and the mask leave out. Each change comes right after the read before
-; it, so X is loaded beforehand with the next change's value (beneathio
-; leaves it at $37 too), and the byte's index and count are dealt with
-; while the drive answers: the carry, from CPY, ends the loop. With V set
-; each byte is stored with all RAM banked in.
+; it, and every other piece of work lies in the waits between a change
+; and its read: a byte is assembled and stored while the next one's first
+; pair comes, and the index is counted while its second comes. The last
+; byte's test leaves ATN released in X, so that the changes after it
+; change nothing, and the loop ends after its store. With V set each byte
+; is stored with all RAM banked in.
 receive ldx #$37        ; ATN pulled
-pair    stx $dd02
+        stx $dd02
         ldx #$3f        ; released, next
-        iny
-        nop
-        nop
-        nop
-        nop
+        clc
+        inc nybble      ; (5 cycles: the drive's time to answer)
+        bcc firstpair
+nextbyte
+        eor $dd00       ; 7 6 (EOR, AND and ORA keep the carry)
+        stx $dd02
+        and #$f0
+        ora nybble
+        bvs beneathio
+        sta (ptr),y
+stored  ldx #$3f
+firstpair
         lda $dd00       ; 1 0
         stx $dd02
-        lsr a
-        lsr a
+        bcs rtsbyte     ; the last byte is in
         ldx #$37
-        nop
-        nop
+        lsr a
+        lsr a
+        iny
         nop
         eor $dd00       ; 3 2, with 1 0 and noise below them
         stx $dd02
+        ldx #$3f
         lsr a
         lsr a
         lsr a
         lsr a
         sta nybble
-        ldx #$3f
         lda $dd00       ; 5 4
         stx $dd02
         lsr a
         lsr a
-        ldx #$37
         cpy count
-        nop
-        nop
-        eor $dd00       ; 7 6 (EOR, AND and ORA keep the carry)
-        and #$f0
-        ora nybble
-        bvs beneathio
-        sta (ptr),y
-stored  bcc pair
-        rts
+        ldx #$37
+        bcc nextbyte
+        ldx #$3f        ; the last byte: ATN stays released
+        bcs nextbyte
 beneathio
         php             ; (interrupts in between find the KERNAL banked in)
         sei
         ldx #allram
         stx port
         sta (ptr),y
-        ldx #kernalio   ; ($37, as pair wants)
+        ldx #kernalio
         stx port
         plp
         bvs stored      ; PLP keeps V
-        .cerror kernalio != $37, "beneathio must leave X as pair wants it"
         .here
 fastend
         .cerror pathslot + fastend - fastimage > $0400, format("the fast path takes %d bytes, past $03FF", fastend - fastimage)

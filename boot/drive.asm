@@ -14,9 +14,10 @@
 ;                into its ID, 256 bytes, the checksum and 2 more
 ;                ($0110-$0213); the upload's first 100 bytes, for the zero
 ;                page, at its end
-;   $0255-$06EB  this code
+;   $0255-$06FA  this code
 ;   $06FC-$07FF  the bootstrap's second stage, till the code runs (the
 ;                first lies at $06D9-$06FB till the code comes over it)
+;   $0700-$07FF  then the table of the pairs of each byte's upper nybble
 ;
 ; Bytes as the drive keeps them
 ;   Decoding leaves each byte in its sent form, its bits in the order the
@@ -32,7 +33,8 @@
 ;     $80       the end: the drive resets and is a disk drive again
 ;   Frames, drive to C64: bytes, two bits at each change of ATN, on DATA and
 ;   CLK; the C64 reads them at least a fixed time after its change, longer
-;   than the drive ever takes to answer (13 cycles).
+;   than the drive ever takes to answer (13 cycles, 14 us with the clocks
+;   out of step).
 ;     head      126, then the part file's first 126 bytes
 ;     data      n (1-254), the address for its bytes less one, low byte
 ;               first, n bytes
@@ -72,6 +74,9 @@ gcrend  = buffer + 325  ; decoded in place:
 id      = buffer        ; its ID,
 block   = id + 1        ; block + 0: the link track, + 1: the link sector,
 checksum = block + 256  ; and after the 256 bytes the checksum
+upperpairs = $0700      ; for each byte as sent, its upper nybble's bits
+                        ; 5 and 7 as bits 1 and 3, the acknowledge set
+                        ; (bits 4 and 6 are in bits 0 and 2)
 
 ; The port of VIA 1: the serial bus.
 busport = $1800
@@ -138,6 +143,16 @@ main    ldx #$0f
 -       lda zeropageimage - 1,x
         sta zeropage - 1,x
         dex
+        bne -
+        ldx #0          ; the table goes where the bootstrap ran
+-       txa
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        ora #atnack
+        sta upperpairs,x
+        inx
         bne -
         lda #$ee        ; CA2 high: byte ready sets V through SO
         sta $1c0c
@@ -380,59 +395,60 @@ receive lda #$80        ; the marker: when it leaves, eight bits are in
 ; Sends A bytes from id + Y (sendframe) or block + Y (sendmore: a block's
 ; last byte lies 256 above id), in their sent form, a pair of bits at each
 ; change of ATN; sendframe lets DATA go, which tells the C64 the frame is
-; ready (ATN is released between frames, so the acknowledge stays low),
-; once the loop is set up, so that the first byte is as quick as the rest.
-; The C64 gives a byte's first three pairs 20 or 21 cycles and its last 37
-; before the next byte's first: the work after each pair fits in those,
-; with the 13 cycles the drive may take to see a change. Leaves Y past the
-; last.
+; ready (ATN is released between frames, so the acknowledge stays low).
+; The C64 changes ATN at least 20 of its cycles apart (19.6 us on NTSC) and
+; reads a pair 16 after its change: the drive answers within 14 us while
+; it polls, so the work after each pair must end within 9 cycles, or its
+; lateness would grow from step to step. Hence the upper nybble's pairs
+; come from a table, and the next byte is fetched before the last pair
+; goes. Leaves Y past the last.
 sendframe
         ldx #<id
         .byte $2c       ; BIT abs: passes over the LDX
 sendmore
         ldx #<block
-        stx nextbyte + 1 ; (id and block share a page)
-        sty t           ; where Y ends
+        stx firstbyte + 1 ; (id and block share a page)
+        stx nextbyte + 1
+        sty t           ; where Y starts
         clc
         adc t
         sta lastbyte + 1
         cpx #<id
-        bne nextbyte
-        lda #0
-        sta busport
-nextbyte
-        lda block,y
-        tax
-        lsr a
-        lsr a
-        lsr a
-        sta t           ; bits 4-7 as bits 1-4
+        bne firstbyte
+        lda #0          ; DATA let go: the C64 takes longer to come to the
+        sta busport     ; first change than the drive to fetch the byte
+firstbyte
+        ldx block,y
         txa
         ora #atnack     ; bits 1 and 3, ATN pulled: the acknowledge
--       bit busport     ; matching it (bits 5-7 are inputs)
+                        ; matching it
+pulledpair
+-       bit busport     ; (bits 5-7 are inputs)
         bpl -
         sta busport
         txa
         asl a           ; bits 0 and 2
         and #~atnack
+        iny
 -       bit busport     ; released
         bmi -
         sta busport
-        lda t           ; bits 5 and 7
-        lsr a
-        ora #atnack
+        lda upperpairs,x ; bits 5 and 7
 -       bit busport
         bpl -
         sta busport
-        lda t           ; bits 4 and 6
+        asl a           ; bits 4 and 6
         and #~atnack
-        iny             ; (here, where the C64 leaves the drive time)
+nextbyte
+        ldx block,y
 -       bit busport
         bmi -
         sta busport
+        txa
+        ora #atnack
 lastbyte
         cpy #0
-        bne nextbyte
+        bne pulledpair
         rts
 
 ; A byte to or from its sent form: in each nybble bits 0 and 3 change
