@@ -790,7 +790,7 @@ receive ldx #$37        ; ATN pulled
         stx $dd02
         ldx #$3f        ; released, next
         clc
-        inc nybble      ; (5 cycles: the drive's time to answer)
+        inc nybble      ; (5 cycles, so the first read comes 16 after)
         bcc firstpair
 nextbyte
         eor $dd00       ; 7 6 (EOR, AND and ORA keep the carry)
