@@ -151,6 +151,83 @@ filebytes noise(std::uint16_t address, std::size_t size) {
   return programat(address, bytes);
 }
 
+// The disk as another tool might leave it: every block of every file moved
+// to a place of its own, spread over the whole disk in an order no layout
+// rule gives (a fixed shuffle of every sector off the directory's track),
+// with the links, the directory's entries and the BAM following.
+d64image scattered(const d64image& image) {
+  std::vector<std::pair<int, int>> places;
+  for (int track = 1; track <= image.tracks; ++track) {
+    if (track == directorytrack) continue;
+    for (int sector = 0; sector < sectorspertrack(track); ++sector)
+      places.emplace_back(track, sector);
+  }
+  unsigned seed = 11;
+  for (std::size_t i = places.size() - 1; i > 0; --i) {
+    seed = seed * 1103515245 + 12345;
+    std::swap(places[i], places[(seed >> 8) % (i + 1)]);
+  }
+
+  d64image moved = image;
+  for (const auto& [track, sector] : places)
+    std::fill_n(sectorat(moved, track, sector), sectorsize, 0);
+  std::size_t taken = 0;
+  for (int track = directorytrack, sector = 1; track != 0;) {
+    std::uint8_t* entries = sectorat(moved, track, sector);
+    for (int entry = 2; entry < sectorsize; entry += 32) {
+      if (entries[entry] == 0) continue;
+      std::uint8_t* link = &entries[entry + 1];
+      for (int from = link[0], at = link[1]; from != 0;) {
+        const std::uint8_t* block = sectorat(image, from, at);
+        const auto [to, place] = places.at(taken++);
+        std::copy_n(block, sectorsize, sectorat(moved, to, place));
+        link[0] = static_cast<std::uint8_t>(to);
+        link[1] = static_cast<std::uint8_t>(place);
+        link = sectorat(moved, to, place);
+        from = block[0];
+        at = block[1];
+      }
+    }
+    track = entries[0];
+    sector = entries[1];
+  }
+
+  std::uint8_t* bam = sectorat(moved, directorytrack, 0);
+  for (int track = 1; track <= 35; ++track) {
+    if (track == directorytrack) continue;
+    std::uint8_t* entry = &bam[4 * track];
+    std::fill_n(entry, 4, 0);
+    for (int sector = 0; sector < sectorspertrack(track); ++sector) {
+      if (std::find(places.begin() + static_cast<std::ptrdiff_t>(taken),
+                    places.end(),
+                    std::make_pair(track, sector)) == places.end())
+        continue;
+      ++entry[0];
+      entry[1 + sector / 8] |= static_cast<std::uint8_t>(1 << sector % 8);
+    }
+  }
+  return moved;
+}
+
+TEST_F(boottest, PartsScatteredOverTheDiskLoadByteForByte) {
+  const filebytes big = noise(0x2000, 12000);
+  builddisk(
+      {{"a", printer(0x0801, 'A')}, {"big", big}, {"c", printer(0x0801, 'C')}},
+      "a.prg 0801\nbig.prg\nc.prg 0801\n");
+  const fs::path disk = work / "out" / "tarv.d64";
+  const d64image image = scattered(readimage(disk.string()));
+  ASSERT_EQ(readchain(image, *findfile(directory(image), "BA")),
+            readfile(work / "out" / "BA.PRG"));
+  writefile(disk, image.bytes);
+
+  const programrun run = boot({"--dump", dumpof(big, "big.bin")});
+
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(screenrows(run)[3], "AC") << run.output;
+  EXPECT_EQ(readfile(work / "big.bin"), filebytes(big.begin() + 2, big.end()));
+  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u);
+}
+
 TEST_F(boottest, APartThatCannotBeReadEndsInLoadError) {
   // BA left off the disk, or one of its blocks marked in the error table:
   // 2 (the DOS's 20) a header not found, 5 (23) a data block's checksum
