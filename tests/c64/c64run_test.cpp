@@ -289,6 +289,32 @@ TEST_F(c64runtest, MemoryWriteAndReadGoThroughTheCommandChannel) {
   }
 }
 
+TEST_F(c64runtest, TheDriveProfileGivesTheCyclesOfEachInstructionRun) {
+  // OPEN 15,8,15,"M-W" $0500 7 bytes / CLOSE 15 / OPEN 15,8,15,"M-E" $0500
+  // / CLOSE 15 / a wait / RTS. The drive runs SEI, LDX #16, DEX and BNE
+  // back to it, RTS: 2, 2, 16 times 2, 15 times 3 and 2 (the last falls
+  // through), and 6 cycles.
+  writedisk(
+      {{"ME",
+        programat(0xC000,
+                  {0xA9, 0x0D, 0xA2, 0x31, 0xA0, 0xC0, 0x20, 0xBD, 0xFF, 0xA9,
+                   0x0F, 0xA2, 0x08, 0xA0, 0x0F, 0x20, 0xBA, 0xFF, 0x20, 0xC0,
+                   0xFF, 0xA9, 0x0F, 0x20, 0xC3, 0xFF, 0xA9, 0x05, 0xA2, 0x3E,
+                   0xA0, 0xC0, 0x20, 0xBD, 0xFF, 0x20, 0xC0, 0xFF, 0xA9, 0x0F,
+                   0x20, 0xC3, 0xFF, 0xA2, 0x00, 0xCA, 0xD0, 0xFD, 0x60, 'M',
+                   '-',  'W',  0x00, 0x05, 0x07, 0x78, 0xA2, 0x10, 0xCA, 0xD0,
+                   0xFD, 0x60, 'M',  '-',  'E',  0x00, 0x05})}});
+  const programrun result =
+      run({"--drive-profile", "profile.txt", "test.d64"});
+  EXPECT_EQ(result.status, 0) << result.output;
+  const filebytes profile = readfile(work / "profile.txt");
+  EXPECT_EQ(std::string(profile.begin(), profile.end()),
+            "0500 2\n0501 2\n0503 32\n0504 47\n0506 6\n");
+  EXPECT_EQ(run({"--drive", "dos", "--drive-profile", "p.txt", "test.d64"})
+                .status,
+            2);
+}
+
 TEST_F(c64runtest, ADosDriveAnswersMemoryExecuteWithAnError) {
   // SETNAM "M-E" $0400 / SETLFS 15,8,15 / OPEN / CHKIN 15 / CHRIN,
   // CHROUT twice / RTS: prints the status's error number.

@@ -128,7 +128,10 @@ void drivehardware::step() {
   } else if (drivememory::inrom(processor.pc)) {
     throw runerror("the drive ran into ROM at $" + hex4(processor.pc), 1);
   } else {
+    const std::uint16_t at = processor.pc;
+    const std::uint64_t before = bus.cycles;
     processor.step();
+    cyclesat[at & 0x7FF] += bus.cycles - before;
   }
   for (via* chip : {&bus.via1, &bus.via2}) {
     while (chip->nextevent() <= bus.cycles) chip->service();

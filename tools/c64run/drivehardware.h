@@ -14,6 +14,7 @@
 // the DOS's interrupt, which the model serves as the DOS does when no job
 // is queued: it acknowledges the ATN and timer flags and returns.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -41,6 +42,9 @@ class drivehardware {
 
   drivememory bus;
   drivecpu processor{bus};
+  // The cycles the processor spent in the instructions at each address of
+  // its RAM: where drive code spends its time.
+  std::array<std::uint64_t, 0x800> cyclesat{};
   unsigned halftrack = 36;  // track 18, the directory's
   // Where the DOS keeps the track its head is on, which drive code may take
   // as a first guess of where the head is.

@@ -31,7 +31,9 @@ static void loadraw(machine& c64, const options& chosen) {
   c64.processor.pc = *chosen.start;
 }
 
-// What the run leaves in files: the dumps and the SID's log. A file that
+// What the run leaves in files: the dumps, the drive's profile (the cycles
+// its processor spent at each address of its RAM, "ADDR CYCLES" a line)
+// and the SID's log. A file that
 // cannot be written fails the run, with its line on standard error.
 static bool writeresults(const machine& c64, drive& disk,
                          const options& chosen) {
@@ -51,6 +53,17 @@ static bool writeresults(const machine& c64, drive& disk,
     out.write(reinterpret_cast<const char*>(drivememorybyte(disk, dump.from)),
               dump.to - dump.from + 1);
     if (!out) failed(dump.path);
+  }
+  if (!chosen.driveprofile.empty()) {
+    std::ofstream out(nativepath(chosen.driveprofile), std::ios::binary);
+    const auto& cyclesat = disk.hardware->cyclesat;
+    for (std::size_t address = 0; address < cyclesat.size(); ++address) {
+      if (cyclesat[address] != 0) {
+        out << hex4(static_cast<unsigned>(address)) << " " << cyclesat[address]
+            << "\n";
+      }
+    }
+    if (!out) failed(chosen.driveprofile);
   }
   if (!chosen.sidlog.empty()) {
     std::ofstream out(nativepath(chosen.sidlog), std::ios::binary);

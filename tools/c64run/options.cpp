@@ -5,7 +5,7 @@
 const char* const usage =
     "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "[--sid-log FILE] [--drive 1541|dos] [--dump-drive FROM-TO=FILE]... "
-    "[--hold-shift] [--quirk NAME]... IMAGE.d64\n"
+    "[--drive-profile FILE] [--hold-shift] [--quirk NAME]... IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "--raw FILE@ADDR --start ADDR";
 
@@ -78,7 +78,9 @@ options parseoptions(const std::vector<std::string>& arguments) {
                             argument == "--dump" || argument == "--raw" ||
                             argument == "--start" || argument == "--sid-log" ||
                             argument == "--drive" ||
-                            argument == "--dump-drive" || argument == "--quirk";
+                            argument == "--dump-drive" ||
+                            argument == "--drive-profile" ||
+                            argument == "--quirk";
     if (takesvalue && i + 1 == arguments.size()) {
       throw badusage(argument + " needs a value");
     }
@@ -99,6 +101,8 @@ options parseoptions(const std::vector<std::string>& arguments) {
       if (chosen.drivedumps.back().to > 0x07FF) {
         throw badusage("the drive's RAM ends at $07FF");
       }
+    } else if (argument == "--drive-profile") {
+      chosen.driveprofile = arguments[++i];
     } else if (argument == "--quirk") {
       takequirk(chosen.differences, arguments[++i]);
     } else if (argument == "--hold-shift") {
@@ -126,6 +130,9 @@ options parseoptions(const std::vector<std::string>& arguments) {
   const bool raw = !chosen.rawfile.empty();
   if (raw == !chosen.image.empty()) {
     throw badusage(raw ? "--raw runs no image" : "no image to run");
+  }
+  if (!chosen.driveprofile.empty() && (raw || !chosen.with1541)) {
+    throw badusage("--drive-profile needs a 1541 to run drive code");
   }
   if (raw && !chosen.drivedumps.empty()) {
     throw badusage("--raw runs no drive");

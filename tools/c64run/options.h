@@ -25,6 +25,7 @@ struct options {
   std::vector<memorydump> dumps;
   std::vector<memorydump> drivedumps;  // of the drive's RAM
   std::string sidlog;                  // where the SID's writes go, if anywhere
+  std::string driveprofile;  // where the drive's cycles by address go, if anywhere
   bool with1541 = true;    // or a drive that speaks CBM DOS and runs no code
   bool holdshift = false;  // the left SHIFT key down all the time
   quirks differences;      // from Commodore's ROMs
