@@ -12,11 +12,12 @@
 ;                the ways beneath the I/O area and to the end, the part's
 ;                range (the stack keeps $01C0-$01FF, more than the KERNAL
 ;                and an interrupt on top ever take)
-;   $0200-$0253  resident: the loader's loop and the part's head (BASIC's
+;   $0200-$0252  resident: the loader's loop and the part's head (BASIC's
 ;                input buffer, which nothing uses while parts run)
-;   $0259-$0275  resident on the fast path: the command to the drive, in the
-;                KERNAL's tables of open files (the fast path leaves none
-;                open, and parts open no files)
+;   $0254-$0275  resident on the fast path: the wait for the drive code to
+;                be free, at the input buffer's end, and the command to the
+;                drive, in the KERNAL's tables of open files (the fast path
+;                leaves none open, and parts open no files)
 ;   $02A7-$02F9  resident: variables, the header's display and the copy of
 ;                the part table (RAM that neither BASIC nor the KERNAL uses)
 ;   $0334-$03FF  resident: the entry point for running parts and the
@@ -124,7 +125,8 @@ ptr     = $fb           ; where the next part byte goes; the decruncher's src
 count   = $57           ; the fast path's, in the decruncher's zero page:
 nybble  = $58           ; it decrunches only after loading
 outbyte = $59
-framehead = $5a         ; 3: a data frame's count and address
+framehead = $59         ; 4: a data frame's count and address, and a byte
+                        ; of no meaning (outbyte's work is done by then)
 column  = $5c           ; the header's next byte (the head comes before any
                         ; frame)
 file    = 2             ; logical file and secondary address of a part
@@ -272,7 +274,7 @@ fastpath
         lda #$3f
         sta $dd02
         #place fastimage, fastend, pathslot
-        #place commandimage, commandend, filetables
+        #place commandimage, commandend, filetables - 5
 -       bit $dd00       ; DATA held: the bootstrap runs
         bmi -
         ldy #0
@@ -495,7 +497,7 @@ call    jmp (start)
 ; answers as before.
 quitdrive
         lda #$80
-        jmp command
+        jmp waitfree
 
 ; The rest of the head: the start address and the part's last address;
 ; fails a part that would cover the caller's page.
@@ -515,8 +517,7 @@ range   lda crunchedat + 1
         bcc fits        ; crunchedat <= caller <= its last page
         lda caller
         cmp crunchedat + 1
-        bcc fits
-        jmp overlapping
+        bcs overlapping
 fits    jsr exchange    ; from here on all RAM may be banked in
         jmp loaddata
         .here
@@ -532,12 +533,11 @@ loader  ldx nextpart
         lda parts,x
         bpl +
         clc             ; the end mark
-        jmp theend
+toend   jmp theend
 +       lsr ahead
         bcs +
         jsr loadpart
-        bcc +
-        jmp theend      ; the carry is set: LOAD ERROR
+        bcs toend       ; LOAD ERROR
 +       inc nextpart
         lda start       ; a part whose start address is its crunched load
         cmp crunchedat  ; address is data
@@ -570,7 +570,7 @@ loadpart
         jmp header
         .here
 secondend
-        .cerror secondend - secondimage > $59, "the loader runs past BASIC's input buffer"
+        .cerror secondend - secondimage > $54, "the loader runs into waitfree"
 
 residentimage
         .logical $02a7
@@ -623,7 +623,7 @@ openpart = pathslot + 3 ; opens the part name names: carry set when it cannot
 headbyte = pathslot + 6 ; the head's next byte, or on failure out of its
                         ; caller to unreadable; changes X and Y
 loaddata = pathslot + 9 ; the part's data after its head, then decrunched
-closefile = pathslot + 12 ; gives the part up
+closefile = pathslot + 12 ; gives the part up; A, why: 2 or 3
 closepath = pathslot + 15 ; no more parts
 
 entries .macro open, byte, data, close, end
@@ -713,18 +713,20 @@ kernalend
 
 fastimage
         .logical pathslot
-        #entries fastopen, onebyte, fastdata, fastclose, quitdrive
+;   Giving a part up sends A, why (2 or 3), as a command, which the drive
+;   code takes for none: it only lets CLK go, which a frame's last pair may
+;   have left held, so that the next letter need not wait for it.
+        #entries fastopen, onebyte, fastdata, command, quitdrive
 
 ; Asks the drive code for the part: carry clear when its head comes.
 fastopen
         lda name
-        jsr command
+        jsr waitfree
         jsr getframe
         eor #126        ; the head's length, or $FF for a part that fails
         cmp #1
 rtsbyte                 ; ($60, for BIT to set V with)
-fastclose
-        rts             ; the drive code waits for the next command anyway
+        rts
 
 ; Loads the frames of the part's data, each to the address it comes with,
 ; until the end frame brings the address of the data's last byte.
@@ -734,7 +736,7 @@ fastdata
 -       bit $dd00       ; DATA let go: the frame is ready
         bpl -
         ldy #framehead  ; its count and address
-        lda #framehead + 3
+        lda #framehead + 4
         jsr receivezero
         lda framehead + 1
         sta ptr
@@ -843,7 +845,13 @@ fastend
 ; The rest of the fast path's code, in the KERNAL's tables of open files,
 ; which the fast path leaves empty (it set their count to 0 before it came).
 commandimage
-        .logical filetables
+        .logical filetables - 5
+; Waits until the drive code lets CLK go, which it holds while it reads the
+; next part's head ahead (after a part's end frame), and falls into command.
+waitfree
+        bit $dd00
+        bvc waitfree
+        .cerror * != filetables, "waitfree must fall into the command"
 ; Sends A to the drive code: a bit at each change of ATN, least significant
 ; first, CLK pulled for a 1. Before each bit the drive gets the time it
 ; takes for the one before, at most 45 cycles; it is back for the first
@@ -867,7 +875,7 @@ nextbit ldy #5
 
         .here
 commandend
-        .cerror filetables + commandend - commandimage > $0277, format("the command takes %d bytes, past the file tables", commandend - commandimage)
+        .cerror filetables - 5 + commandend - commandimage > $0277, format("the command takes %d bytes, past the file tables", commandend - commandimage)
 
 decruncherimage
         .logical $d000

@@ -30,6 +30,8 @@
 ;   holds DATA: it is busy until it releases DATA.
 ;     a letter  the part whose name is that letter and "A": its head
 ;     0         the part's next frame
+;     1-$40     none: the C64 gave the part up, and the lines are set for
+;               the next command
 ;     $80       the end: the drive resets and is a disk drive again
 ;   Frames, drive to C64: bytes, two bits at each change of ATN, on DATA and
 ;   CLK; the C64 reads them at least a fixed time after its change, longer
@@ -37,10 +39,17 @@
 ;   out of step).
 ;     head      126, then the part file's first 126 bytes
 ;     data      n (1-254), the address for its bytes less one, low byte
-;               first, n bytes
-;     end       0, then the part's last address (where its data ends)
-;     failed    $FF, and for a data frame two bytes more: the part or
+;               first, a byte of no meaning, n bytes
+;     end       0, then the part's last address (where its data ends), a
+;               byte of no meaning
+;     failed    $FF, and for a data frame three bytes more: the part or
 ;               the block could not be read
+;   A frame's last pair may be read late (an interrupt between the C64's
+;   change and its read), so the drive changes the lines after a frame only
+;   once the C64 has taken a byte of no meaning after it. After the end
+;   frame it reads the head of the part with the next letter while the C64
+;   decrunches and runs this one, holding CLK meanwhile; the C64 sends a
+;   letter only with CLK let go.
 
 track   = $02           ; the track under the head
 want    = $03           ; the track of the block to read
@@ -62,6 +71,9 @@ first   = $1c           ; the block's index of its first byte
 pending = $1d           ; 1 while the head's block has bytes left to send
 size    = $1e           ; bytes in a data frame
 atn     = $24           ; the bus port as last seen: bit 7, ATN
+part    = $2b           ; the letter of the part asked for last
+ahead   = $2c           ; the letter of the part whose head the buffer holds,
+                        ; read ahead; 0 for none
 entry   = $26           ; 3: the directory entry being looked at, then the
                         ; track and sector it names
 u       = $29           ; scratch
@@ -81,12 +93,13 @@ upperpairs = $0700      ; for each byte as sent, its upper nybble's bits
 ; The port of VIA 1: the serial bus.
 busport = $1800
 dataout = $02
+clkout  = $08
 atnack  = $10
 ; The port of VIA 2: the disk.
 diskport = $1c00
 gcrbyte = $1c01
 
-zeropage = $80          ; where the tables and headertrack run
+zeropage = cached + 1   ; where the tables and the small routines run
 codestart = gcrend - (zeropageend - zeropageimage)
 
         .logical codestart
@@ -133,6 +146,45 @@ headertrack
         lda low,x
         ora t
         jmp sent
+
+; The link of the block in memory into next, plain.
+linkof  ldy #0
+        jsr plainat
+        sta next
+        iny
+        jsr plainat
+        sta next + 1
+        rts
+
+; The byte of the block at Y, plain.
+plainat lda block,y
+        jmp sent
+
+; A byte to or from its sent form: in each nybble bits 0 and 3 change
+; places, and every bit is inverted (see flip). Swapping through the bits
+; that differ takes no table; X is kept.
+sent    sta t
+        lsr a
+        lsr a
+        lsr a
+        eor t
+        and #$11        ; bits 0 and 4: where bits 3 and 7 differ from them
+        sta swapped
+        asl a
+        asl a
+        asl a
+        ora swapped
+        eor t
+        eor #$ff
+        rts
+
+; Reads the block the directory entry found names.
+readentry
+        lda entry + 1
+        sta want
+        lda entry + 2
+        sta sector
+        jmp readblock
         .here
 zeropageend
         .cerror zeropage + zeropageend - zeropageimage > $100, "the zero page is full"
@@ -168,19 +220,24 @@ main    ldx #$0f
 -       sta places,x
         dex
         bpl -
+        sta ahead       ; no head read ahead
         lda #dataout    ; DATA held: ready for the first command
         sta busport
 loop    jsr receive
         beq nextframe
         bmi quit
+        cmp #"A"        ; nothing to answer
+        bcc loop
+        sta part
+        ldx #0
+        cmp ahead
+        stx ahead       ; (STX keeps the flags)
+        beq readahead
         jsr findfile
         bcs fail
-        lda entry + 1
-        sta want
-        lda entry + 2
-        sta sector
-        jsr readblock
+        jsr readentry
         bcs fail
+readahead
         jsr linkof
         lda next        ; a part with nothing after its head fails (the
         bne +           ; file's last byte is at the link's sector byte)
@@ -210,8 +267,8 @@ loop    jsr receive
 quit    jmp ($fffc)     ; the ROM's reset: a disk drive again
 
 ; A part or a block that cannot be read: $FF, the whole frame for a head,
-; and two bytes more after it for a data frame.
-broken  lda #3
+; and three bytes more after it for a data frame.
+broken  lda #4
         .byte $2c       ; BIT abs: passes over the LDA
 fail    lda #1
         ldx #sentform($ff)
@@ -258,9 +315,26 @@ frame   sty first
 
 end     lda #0          ; addr: the address of the data's last byte
         jsr sendhead
+        lda #dataout | clkout ; busy with the next part's head
+        sta busport
+        ldx part
+        inx
+        stx value
+        jsr findfile    ; (the directory is read by now)
+        bcs +
+        jsr readentry
+        bcs +
+        lda value
+        .byte $2c       ; BIT abs: passes over the LDA
++       lda #0          ; none: the part is asked for as ever
+        sta ahead
+        lda #dataout    ; CLK let go: the C64 may send a letter
+        sta busport
         jmp loop
 
-; Sends a frame's head where the block's ID and link were: A, then addr.
+; Sends a frame's head where the block's ID and link were: A, then addr,
+; then the block's first byte, which means nothing here: it only covers the
+; C64's read of the address's last pair.
 sendhead
         jsr sent
         sta id
@@ -271,21 +345,8 @@ sendhead
         jsr sent
         sta id + 2
         ldy #0
-        lda #3
+        lda #4
         jmp sendframe
-
-; The link of the block in memory into next, plain.
-linkof  ldy #0
-        jsr plainat
-        sta next
-        iny
-        jsr plainat
-        sta next + 1
-        rts
-
-; The byte of the block at Y, plain.
-plainat lda block,y
-        jmp sent
 
 ; Finds the first block of the part the command names, a file whose name
 ; is that letter and "A": from the places the directory gives the parts,
@@ -449,24 +510,6 @@ nextbyte
 lastbyte
         cpy #0
         bne pulledpair
-        rts
-
-; A byte to or from its sent form: in each nybble bits 0 and 3 change
-; places, and every bit is inverted (see flip). Swapping through the bits
-; that differ takes no table; X is kept.
-sent    sta t
-        lsr a
-        lsr a
-        lsr a
-        eor t
-        and #$11        ; bits 0 and 4: where bits 3 and 7 differ from them
-        sta swapped
-        asl a
-        asl a
-        asl a
-        ora swapped
-        eor t
-        eor #$ff
         rts
 
 ; A nybble's bits 0, 2, 1 and 3, inverted, as bits 3-0.

@@ -144,13 +144,15 @@ TEST_F(playing, PartsBeneathIoAndTheKernalArriveIntact) {
 }
 
 TEST_F(playing, ARunningPartLoadsTheNextOneOrIsToldWhyNot) {
-  // At $C000: JSR loadnext / PHP / STA $C100 / PLA / AND #1 / STA $C101 /
-  // RTS: A and the carry, the flags loadnext promises.
-  const filebytes caller = programat(
-      0xC000, {0x20, 0x34, 0x03, 0x08, 0x8D, 0x00, 0xC1, 0x68, 0x29, 0x01,
-               0x8D, 0x01, 0xC1, 0x60});
+  // At the caller's address: JSR loadnext / PHP / STA $C100 / PLA / AND #1
+  // / STA $C101 / RTS: A and the carry, the flags loadnext promises.
+  const auto callerat = [](std::uint16_t address) {
+    return programat(address, {0x20, 0x34, 0x03, 0x08, 0x8D, 0x00, 0xC1, 0x68,
+                               0x29, 0x01, 0x8D, 0x01, 0xC1, 0x60});
+  };
   struct call {
     const char* statement;
+    std::uint16_t caller;
     std::vector<std::pair<std::string, filebytes>> next;
     std::uint8_t a;  // why, when the carry is set
     bool carry;
@@ -158,16 +160,27 @@ TEST_F(playing, ARunningPartLoadsTheNextOneOrIsToldWhyNot) {
   };
   const call calls[] = {
       {"the next part loads, and is started without loading it again",
+       0xC000,
        {{"next", printer(0x0801, 'N')}},
        0,  // not looked at: the carry is clear
        false,
        "HEADER OF CALLER........................"},
       {"a part that would load over the caller is refused, and loaded after",
+       0xC000,
        {{"next", printer(0xC000, 'N')}},
        2,
        true,
        "HEADER OF NEXT.........................."},
+      // The refused head's last pair leaves CLK held (its last page has
+      // bit 6 clear), which the drive must not take for busy.
+      {"a part refused at $8000 is loaded after as well",
+       0x8000,
+       {{"next", printer(0x8000, 'N')}},
+       2,
+       true,
+       "HEADER OF NEXT.........................."},
       {"with no part left there is nothing to load",
+       0xC000,
        {},
        1,
        true,
@@ -175,11 +188,11 @@ TEST_F(playing, ARunningPartLoadsTheNextOneOrIsToldWhyNot) {
   for (const call& c : calls) {
     SCOPED_TRACE(c.statement);
     std::vector<std::pair<std::string, filebytes>> programs = {
-        {"caller", caller}};
-    std::string list = "caller.prg c000\n";
+        {"caller", callerat(c.caller)}};
+    std::string list = "caller.prg " + hexaddress(c.caller) + "\n";
     for (const auto& [name, bytes] : c.next) {
       programs.emplace_back(name, bytes);
-      list += name + ".prg " + (bytes[1] == 0x08 ? "0801" : "c000") + "\n";
+      list += name + ".prg " + hexaddress(bytes[0] | bytes[1] << 8) + "\n";
     }
     builddisk(programs, list);
 
