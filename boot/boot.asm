@@ -31,7 +31,7 @@
 ;                while it loads and decrunches
 ;   $0400-$FFFF  everything else belongs to the parts; the screen's top
 ;                three rows ($0400-$0477) show each header while it loads
-;   $0801-$155E  this program, needed only until the loader runs
+;   $0801-$1600  this program, needed only until the loader runs
 ;   $FB-$FE, $57-$5C  zero page the loader and the decruncher use
 
 ; The two paths

@@ -7,12 +7,12 @@
 ;   $00-$64      zero page variables ($22 the DOS's, read at the start
 ;                as a first guess of the head's track), the directory's
 ;                places of the parts at $30-$63
-;   $80-$E3      the GCR tables and headertrack, copied from the upload's
-;                first bytes at the start
+;   $65-$FC      the GCR tables, headertrack and the small routines called
+;                most, copied from the upload's first bytes at the start
 ;   $0100-$010F  the stack (the deepest calls take 10 bytes)
 ;   $0110-$0254  a data block as read, 325 bytes of GCR, decoded in place
 ;                into its ID, 256 bytes, the checksum and 2 more
-;                ($0110-$0213); the upload's first 100 bytes, for the zero
+;                ($0110-$0213); the upload's first 152 bytes, for the zero
 ;                page, at its end
 ;   $0255-$06FA  this code
 ;   $06FC-$07FF  the bootstrap's second stage, till the code runs (the
