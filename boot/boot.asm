@@ -735,7 +735,7 @@ fastdata
         jsr command
 -       bit $dd00       ; DATA let go: the frame is ready
         bpl -
-        ldy #framehead  ; its count and address
+        ldy #framehead  ; its count, address and byte of no meaning
         lda #framehead + 4
         jsr receivezero
         lda framehead + 1

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "bootdisk.h"
 #include "d64.h"
+#include "runerror.h"
 #include "sampledisk.h"
 
 namespace {
@@ -110,10 +110,9 @@ TEST_F(boottest, ALargeRealProgramArrivesIntact) {
   // 50,000 bytes of compiled C at $0801, with an RTS after them to start.
   filebytes program = readfile(built("corpus") / "combined.prg");
   program.push_back(0x60);
-  const unsigned start = 0x0801 + static_cast<unsigned>(program.size()) - 3;
-  char address[8];
-  std::snprintf(address, sizeof address, "%04x", start);
-  builddisk({{"big", program}}, "big.prg " + std::string(address) + "\n");
+  const std::string address =
+      hex4(0x0801 + static_cast<unsigned>(program.size()) - 3);
+  builddisk({{"big", program}}, "big.prg " + address + "\n");
 
   const programrun run =
       boot({"--stop-at", address, "--dump", dumpof(program, "big.bin")});
@@ -279,12 +278,10 @@ TEST_F(boottest, ItRelievesOnNoKernalOrDosInternals) {
   // interrupt, between two that print.
   filebytes big = readfile(built("corpus") / "combined.prg");
   big.push_back(0x60);
-  char start[8];
-  std::snprintf(start, sizeof start, "%04x",
-                0x0801 + static_cast<unsigned>(big.size()) - 3);
+  const unsigned start = 0x0801 + static_cast<unsigned>(big.size()) - 3;
   builddisk(
       {{"a", printer(0xCC00, 'A')}, {"big", big}, {"c", printer(0xCD00, 'C')}},
-      "a.prg cc00\nbig.prg " + std::string(start) + "\nc.prg cd00\n");
+      "a.prg cc00\nbig.prg " + hex4(start) + "\nc.prg cd00\n");
   struct machinecase {
     const char* quirk;
     const char* drive;

@@ -20,13 +20,6 @@ inline filebytes printer(std::uint16_t address, char letter) {
                              0xD2, 0xFF, 0x60});
 }
 
-// An address as a part list takes it.
-inline std::string hexaddress(unsigned address) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04x", address);
-  return text;
-}
-
 // "--dump" takes FROM-TO=FILE in hex; this covers a program's bytes.
 inline std::string dumpof(const filebytes& program, const std::string& path) {
   const unsigned from = program[0] | program[1] << 8;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "bootdisk.h"
+#include "runerror.h"
 
 namespace {
 
@@ -189,10 +190,10 @@ TEST_F(playing, ARunningPartLoadsTheNextOneOrIsToldWhyNot) {
     SCOPED_TRACE(c.statement);
     std::vector<std::pair<std::string, filebytes>> programs = {
         {"caller", callerat(c.caller)}};
-    std::string list = "caller.prg " + hexaddress(c.caller) + "\n";
+    std::string list = "caller.prg " + hex4(c.caller) + "\n";
     for (const auto& [name, bytes] : c.next) {
       programs.emplace_back(name, bytes);
-      list += name + ".prg " + hexaddress(bytes[0] | bytes[1] << 8) + "\n";
+      list += name + ".prg " + hex4(bytes[0] | bytes[1] << 8) + "\n";
     }
     builddisk(programs, list);
 

@@ -33,8 +33,8 @@ static void loadraw(machine& c64, const options& chosen) {
 
 // What the run leaves in files: the dumps, the drive's profile (the cycles
 // its processor spent at each address of its RAM, "ADDR CYCLES" a line)
-// and the SID's log. A file that
-// cannot be written fails the run, with its line on standard error.
+// and the SID's log. A file that cannot be written fails the run, with its
+// line on standard error.
 static bool writeresults(const machine& c64, drive& disk,
                          const options& chosen) {
   bool written = true;
