@@ -4,20 +4,20 @@
 ; M-W, starts it with M-E and sends it the rest.
 ;
 ; Drive memory map
-;   $00-$64      zero page variables ($22 the DOS's, read at the start
+;   $00-$63      zero page variables ($22 the DOS's, read at the start
 ;                as a first guess of the head's track), the directory's
 ;                places of the parts at $30-$63
-;   $65-$FC      the GCR tables, headertrack and the small routines called
-;                most, copied from the upload's first bytes at the start
+;   $64-$FB      the GCR tables, headertrack and the small routines called
+;                most, copied from the upload at the start
 ;   $0100-$010F  the stack (the deepest calls take 10 bytes)
 ;   $0110-$0254  a data block as read, 325 bytes of GCR, decoded in place
 ;                into its ID, 256 bytes, the checksum and 2 more
-;                ($0110-$0213); the upload's first 152 bytes, for the zero
-;                page, at its end
-;   $0255-$06FA  this code
-;   $06FC-$07FF  the bootstrap's second stage, till the code runs (the
-;                first lies at $06D9-$06FB till the code comes over it)
-;   $0700-$07FF  then the table of the pairs of each byte's upper nybble
+;                ($0110-$0213); till the first block comes, the upload's
+;                first bytes: the start and the zero page's image
+;   $0255-$06FF  this code
+;   $0700-$07FF  the table of the pairs of each byte's upper nybble; till
+;                the directory is read, the upload's last bytes, the code
+;                that reads it, and the bootstrap at the page's top
 ;
 ; Bytes as the drive keeps them
 ;   Decoding leaves each byte in its sent form, its bits in the order the
@@ -48,8 +48,9 @@
 ;   change and its read), so the drive changes the lines after a frame only
 ;   once the C64 has taken a byte of no meaning after it. After the end
 ;   frame it reads the head of the part with the next letter while the C64
-;   decrunches and runs this one, holding CLK meanwhile; the C64 sends a
-;   letter only with CLK let go.
+;   decrunches and runs this one, holding CLK meanwhile, as it holds it at
+;   the start while it reads the directory; the C64 sends a letter only
+;   with CLK let go.
 
 track   = $02           ; the track under the head
 want    = $03           ; the track of the block to read
@@ -79,7 +80,6 @@ entry   = $26           ; 3: the directory entry being looked at, then the
 u       = $29           ; scratch
 places  = $30           ; 2 a part, from AA to ZA: its first block's track
                         ; and sector, or track 0 for none
-cached  = places + 2 * 26 ; 1 once the directory's places are read
 
 buffer  = $0110         ; a data block as read, 325 bytes of GCR, then
 gcrend  = buffer + 325  ; decoded in place:
@@ -99,10 +99,37 @@ atnack  = $10
 diskport = $1c00
 gcrbyte = $1c01
 
-zeropage = cached + 1   ; where the tables and the small routines run
-codestart = gcrend - (zeropageend - zeropageimage)
+zeropage = places + 2 * 26 ; where the tables and the small routines run
+codestart = gcrend - (zeropageend - init)
 
         .logical codestart
+; Runs once, where blocks are read later: the zero page's image into place,
+; the VIAs as the code needs them, and then the directory read.
+init    ldx #$0f
+        txs
+        ldx #zeropageend - zeropageimage
+-       lda zeropageimage - 1,x
+        sta zeropage - 1,x
+        dex
+        bne -
+        lda #$ee        ; CA2 high: byte ready sets V through SO
+        sta $1c0c
+        lda #$6f        ; the stepper, motor, LED and density are outputs
+        sta $1c02
+        lda diskport
+        ora #$0c        ; motor and LED on
+        sta diskport
+        lda dostrack    ; where the DOS says it left the head: a first guess,
+        sta track       ; which the first header that passes puts right
+        lda #0          ; no part found yet
+        ldx #2 * 26 - 1
+-       sta places,x
+        dex
+        bpl -
+        sta ahead       ; no head read ahead
+        lda #dataout | clkout ; DATA held: the code runs; CLK held: busy
+        sta busport     ; with the directory, which the C64 waits for
+        jmp readdirectory
 zeropageimage
         .logical zeropage
 ; The 5-to-4 code, straight into the sent form: a nybble as the high one
@@ -189,14 +216,10 @@ readentry
 zeropageend
         .cerror zeropage + zeropageend - zeropageimage > $100, "the zero page is full"
 
-main    ldx #$0f
-        txs
-        ldx #zeropageend - zeropageimage
--       lda zeropageimage - 1,x
-        sta zeropage - 1,x
-        dex
-        bne -
-        ldx #0          ; the table goes where the bootstrap ran
+; Builds the table of upper pairs where the directory's code ran, and lets
+; CLK go: the C64 may send the first letter.
+buildpairs
+        ldx #0
 -       txa
         lsr a
         lsr a
@@ -206,22 +229,7 @@ main    ldx #$0f
         sta upperpairs,x
         inx
         bne -
-        lda #$ee        ; CA2 high: byte ready sets V through SO
-        sta $1c0c
-        lda #$6f        ; the stepper, motor, LED and density are outputs
-        sta $1c02
-        lda diskport
-        ora #$0c        ; motor and LED on
-        sta diskport
-        lda dostrack    ; where the DOS says it left the head: a first guess,
-        sta track       ; which the first header that passes puts right
-        lda #0          ; the directory is not read yet
-        ldx #2 * 26
--       sta places,x
-        dex
-        bpl -
-        sta ahead       ; no head read ahead
-        lda #dataout    ; DATA held: ready for the first command
+        lda #dataout
         sta busport
 loop    jsr receive
         beq nextframe
@@ -349,72 +357,10 @@ sendhead
         jmp sendframe
 
 ; Finds the first block of the part the command names, a file whose name
-; is that letter and "A": from the places the directory gives the parts,
-; read once. Carry set when there is none.
+; is that letter and "A", from the places the directory gives the parts.
+; Carry set when there is none.
 findfile
-        lda cached
-        bne lookup
-        lda #18
-        sta want
-        lda #1
-        sta sector
-directorysector
-        jsr readblock
-        bcs nofile
-        lda #2
-nextentry
-        sta entry       ; (bytes compared in their sent form: a sector's
-        tay             ; entries are looked through while the next
-        lda block,y     ; directory sector passes)
-        cmp #sentform(0) ; the file's type: 0 for a deleted one
-        beq passed
-        tya
-        clc
-        adc #4          ; its name's second letter and the end after it
-        tay
-        lda block,y
-        cmp #sentform("A")
-        bne passed
-        iny
-        lda block,y
-        cmp #sentform($a0)
-        bne passed
-        ldy entry       ; its first letter
-        iny
-        iny
-        iny
-        jsr plainat
-        sec
-        sbc #"A"
-        cmp #26
-        bcs passed
-        asl a
-        sta u
-        ldy entry
-        iny
-        jsr plainat     ; its first block's track
-        ldx u
-        ldy places,x
-        bne passed      ; the first of the same name counts, as the DOS's
-        sta places,x
-        ldy entry
-        iny
-        iny
-        jsr plainat     ; and sector
-        ldx u
-        sta places + 1,x
-passed  lda entry
-        clc
-        adc #32
-        bcc nextentry
-        jsr linkof
-        lda next + 1
-        sta sector
-        lda next
-        sta want
-        bne directorysector
-        inc cached
-lookup  lda value
+        lda value
         sec
         sbc #"A"
         cmp #26
@@ -772,17 +718,84 @@ decoded dec store0 + 2
         dec from4 + 2
         rts
 
+mainend
+; Runs once, from the upload's end, which the table of upper pairs covers
+; afterwards: reads the directory on track 18 and keeps where each part
+; starts, a file whose name is a letter and "A".
+readdirectory
+        lda #18
+        sta want
+        lda #1
+        sta sector
+directorysector
+        jsr readblock
+        bcs scanned     ; the parts found so far stand
+        lda #2
+nextentry
+        sta entry       ; (bytes compared in their sent form: a sector's
+        tay             ; entries are looked through while the next
+        lda block,y     ; directory sector passes)
+        cmp #sentform(0) ; the file's type: 0 for a deleted one
+        beq passed
+        tya
+        clc
+        adc #4          ; its name's second letter and the end after it
+        tay
+        lda block,y
+        cmp #sentform("A")
+        bne passed
+        iny
+        lda block,y
+        cmp #sentform($a0)
+        bne passed
+        ldy entry       ; its first letter
+        iny
+        iny
+        iny
+        jsr plainat
+        sec
+        sbc #"A"
+        cmp #26
+        bcs passed
+        asl a
+        sta u
+        ldy entry
+        iny
+        jsr plainat     ; its first block's track
+        ldx u
+        ldy places,x
+        bne passed      ; the first of the same name counts, as the DOS's
+        sta places,x
+        ldy entry
+        iny
+        iny
+        jsr plainat     ; and sector
+        ldx u
+        sta places + 1,x
+passed  lda entry
+        clc
+        adc #32
+        bcc nextentry
+        jsr linkof
+        lda next + 1
+        sta sector
+        lda next
+        sta want
+        bne directorysector
+scanned jmp buildpairs
+
 codeend
         .cerror >id != >block, "id and block must share a page"
-        .cerror codeend > stage2, format("the drive code takes %d bytes, into the bootstrap", codeend - codestart)
+        .cerror mainend > upperpairs, format("the drive code runs to $%04x, into the table of upper pairs", mainend)
+        .cerror codeend > stage1, format("the drive code's upload runs to $%04x, into the bootstrap", codeend)
         .here
 
 ; The bootstrap, in two stages. The first, small enough for one M-W
 ; (35 bytes), takes the bytes of the second a bit at each change of ATN
 ; and runs into them; the second takes this code two bits at each change,
-; on CLK and DATA. Both go into the DOS's buffers above the code; the
-; code may take the first's place, which it overwrites once it is done.
-stage2  = $06fc
+; on CLK and DATA. Both go at the top of the DOS's last buffer, above
+; where the upload ends.
+stage2  = $0800 - stage2size
 stage1  = stage2 - 35
 reached = $00           ; the bus port as the first stage last saw it: bit
                         ; 7, ATN
@@ -861,7 +874,7 @@ released
         lda loadat + 1
         cmp #>codeend
         bne nextcode
-        jmp main
+        jmp init
 
         .here
 stage2size = * - stage2image
