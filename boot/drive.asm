@@ -55,7 +55,8 @@
 track   = $02           ; the track under the head
 want    = $03           ; the track of the block to read
 sector  = $04           ; and its sector
-wanted  = $05           ; 3 bytes: the GCR of sector and track in a header
+left    = $05           ; 3 bytes: a bit for each sector of want still to
+                        ; read, sector 0 in bit 0 of the first
 tries   = $08
 seen    = $09           ; headers passed while looking for the block
 half    = $0a           ; the stepper's direction
@@ -165,13 +166,13 @@ headertrack
         lda t
         and #31
         tax
-        lda high,x
-        sta t
         lda g
         and #31
-        tax
-        lda low,x
-        ora t
+        tay
+; A byte, plain, from the GCR of its high nybble in X and its low in Y.
+plainpair
+        lda high,x
+        ora low,y
         jmp sent
 
 ; The link of the block in memory into next, plain.
@@ -462,11 +463,19 @@ lastbyte
 flip    .sfunction n, ((n & 1) << 3 | (n & 4) | (n & 2) | (n >> 3)) ^ 15
 sentform .sfunction b, flip(b >> 4) << 4 | flip(b & 15)
 
-; Reads the block at want and sector into block, decoded. Carry set when
-; it cannot, after three tries.
+; Reads the block at want and sector into block, decoded (readblock), or
+; any block of track want whose sector has its bit in left (readany),
+; whichever passes first; sector is then the one read. Carry set when it
+; cannot, after three tries.
 readblock
-        jsr seek
-        jsr encode
+        lda #0
+        sta left
+        sta left + 1
+        sta left + 2
+        lda sector
+        jsr sectorbit
+        sta left,y
+readany jsr seek
         lda #3
         sta tries
 retry   lda #64         ; three turns of the disk, and more
@@ -500,20 +509,25 @@ missing sec             ; no such header
         and #$c0        ; whose first byte is another is no header
         cmp #$40
         bne find
-        lda g           ; the track: the last ten bits
-        cmp wanted + 2
+        jsr headertrack ; (the header's gap and the data block's sync
+        cmp want        ; leave some 450 cycles for these)
         bne elsewhere
-        lda g + 1
-        eor wanted + 1
-        tax
-        and #3
-        bne elsewhere
-        txa             ; the sector: the ten before
-        bne find
+        lda g + 1       ; the sector: its GCR's ten bits before the
+        asl a           ; track's
         lda g + 2
-        and #$0f
-        cmp wanted
-        bne find
+        and #15
+        rol a
+        tax
+        lda g + 1
+        lsr a
+        lsr a
+        and #31
+        tay
+        jsr plainpair
+        sta sector
+        jsr sectorbit
+        and left,y
+        beq find
         jsr sync        ; the data block after it
         bcs failed
         ldy #0          ; its 325 GCR bytes into the buffer: 256, then the
@@ -552,12 +566,28 @@ failed  sec
 ; record was stale, or the stepper slipped. The header says where it is,
 ; and the head moves on from there.
 elsewhere
-        jsr headertrack
         sta track
         jsr seek
         jmp find
 
         .include "drivehead.asm"
+
+; The bit of sector A in left: Y its byte there, A the bit.
+sectorbit
+        tax
+        lsr a
+        lsr a
+        lsr a
+        tay
+        txa
+        and #7
+        tax
+        lda #0
+        sec
+-       rol a
+        dex
+        bpl -
+        rts
 
 ; Waits for a sync mark, about 56 ms, five times as long as a track goes
 ; without one; V is clear when it returns, so the next byte ready is the

@@ -1,8 +1,7 @@
 ; The 1541's head, for drive code: moving it to a track and setting that
-; track's density, and the GCR of a sector's header to look for. Drive code
-; that includes this defines diskport ($1C00, VIA 2's port B) and, in zero
-; page, track (where the head is), want and sector (the block to read),
-; half (the stepper's direction), t (scratch) and wanted (3 bytes).
+; track's density. Drive code that includes this defines diskport ($1C00,
+; VIA 2's port B) and, in zero page, track (where the head is), want (the
+; track to go to), half (the stepper's direction) and t (scratch).
 
 ; The 4-to-5 code: the five bits that stand for each nybble on the disk.
 gcrcodes = [$0a, $0b, $12, $13, $0e, $0f, $16, $17, $09, $19, $1a, $1b, $0d, $1d, $1e, $15]
@@ -70,41 +69,3 @@ zone    ldx #3
         ora t
         sta diskport
         rts
-
-; The GCR of the wanted sector and track into wanted: 20 bits, the end of
-; a header block's first five GCR bytes, as a search for the header
-; compares them.
-encode  lda #0
-        sta wanted
-        sta wanted + 1
-        sta wanted + 2
-        lda sector
-        jsr encodebyte
-        lda want
-encodebyte
-        pha
-        lsr a
-        lsr a
-        lsr a
-        lsr a
-        jsr encodenybble
-        pla
-        and #15
-encodenybble
-        tax
-        lda gcrcodes5,x
-        ldx #5
--       asl a
-        rol wanted + 2
-        rol wanted + 1
-        rol wanted
-        dex
-        bne -
-        rts
-
-; The 4-to-5 code, five bits in each byte's top.
-gcrcodes5
-        .for n = 0, n < 16, n += 1
-        .byte gcrcodes[n] << 3
-        .next
-

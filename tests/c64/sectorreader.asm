@@ -236,6 +236,43 @@ nextsector
 
         .include "drivehead.asm"
 
+; The GCR of the wanted sector and track into wanted: 20 bits, the end of
+; a header block's first five GCR bytes, as a search for the header
+; compares them.
+encode  lda #0
+        sta wanted
+        sta wanted + 1
+        sta wanted + 2
+        lda sector
+        jsr encodebyte
+        lda want
+encodebyte
+        pha
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        jsr encodenybble
+        pla
+        and #15
+encodenybble
+        tax
+        lda gcrcodes5,x
+        ldx #5
+-       asl a
+        rol wanted + 2
+        rol wanted + 1
+        rol wanted
+        dex
+        bne -
+        rts
+
+; The 4-to-5 code, five bits in each byte's top.
+gcrcodes5
+        .for n = 0, n < 16, n += 1
+        .byte gcrcodes[n] << 3
+        .next
+
 ; Waits for a sync mark; V is clear when it returns, so the next byte
 ; ready is the first of a block.
 sync    bit $1c00
