@@ -283,6 +283,8 @@ fastpath
         iny
         cpy #drivecode.stage2size
         bne -
+-       bit $dd00       ; DATA let go: the second stage has moved itself
+        bpl -           ; and takes the code
         jmp sendcode
 
 sent    .byte 0
@@ -733,11 +735,7 @@ rtsbyte                 ; ($60, for BIT to set V with)
 fastdata
         lda #0          ; the next frame
         jsr command
--       bit $dd00       ; DATA let go: the frame is ready
-        bpl -
-        ldy #framehead  ; its count, address and byte of no meaning
-        lda #framehead + 4
-        jsr receivezero
+        jsr getframehead ; its count, address and byte of no meaning
         lda framehead + 1
         sta ptr
         lda framehead + 2
@@ -759,12 +757,19 @@ broken  jsr exchange
         jmp unreadable
 
 ; Waits until the drive code lets DATA go, and takes the frame's first
-; byte; the head's bytes come one at a time the same way.
+; byte (getframe) or a data frame's head (getframehead); the head's bytes
+; come one at a time the same way.
 getframe
+        lda #outbyte + 1
+        .byte $2c       ; BIT abs: passes over the LDA
+getframehead
+        lda #framehead + 4
 -       bit $dd00
         bpl -
-onebyte ldy #outbyte
-        lda #outbyte + 1
+        .byte $2c       ; passes over the LDA
+onebyte lda #outbyte + 1
+        ldy #outbyte    ; (framehead too)
+        .cerror framehead != outbyte, "a frame's head must go where its first byte does"
 receivezero             ; bytes Y to A - 1 of the zero page
         sta count
         lda #$ff
@@ -810,7 +815,7 @@ firstpair
         lsr a
         lsr a
         iny
-        nop
+        inc nybble      ; (the drive works longest after this pair)
         eor $dd00       ; 3 2, with 1 0 and noise below them
         stx $dd02
         ldx #$3f

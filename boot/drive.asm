@@ -87,9 +87,6 @@ gcrend  = buffer + 325  ; decoded in place:
 id      = buffer        ; its ID,
 block   = id + 1        ; block + 0: the link track, + 1: the link sector,
 checksum = block + 256  ; and after the 256 bytes the checksum
-upperpairs = $0700      ; for each byte as sent, its upper nybble's bits
-                        ; 5 and 7 as bits 1 and 3, the acknowledge set
-                        ; (bits 4 and 6 are in bits 0 and 2)
 
 ; The port of VIA 1: the serial bus.
 busport = $1800
@@ -217,21 +214,6 @@ readentry
 zeropageend
         .cerror zeropage + zeropageend - zeropageimage > $100, "the zero page is full"
 
-; Builds the table of upper pairs where the directory's code ran, and lets
-; CLK go: the C64 may send the first letter.
-buildpairs
-        ldx #0
--       txa
-        lsr a
-        lsr a
-        lsr a
-        lsr a
-        ora #atnack
-        sta upperpairs,x
-        inx
-        bne -
-        lda #dataout
-        sta busport
 loop    jsr receive
         beq nextframe
         bmi quit
@@ -407,9 +389,9 @@ receive lda #$80        ; the marker: when it leaves, eight bits are in
 ; The C64 changes ATN at least 20 of its cycles apart (19.6 us on NTSC) and
 ; reads a pair 16 after its change: the drive answers within 14 us while
 ; it polls, so the work after each pair must end within 9 cycles, or its
-; lateness would grow from step to step. Hence the upper nybble's pairs
-; come from a table, and the next byte is fetched before the last pair
-; goes. Leaves Y past the last.
+; lateness would grow from step to step; after the second pair, which
+; shifts the upper nybble down in 12, the C64 waits 23 (22.5 us). The next
+; byte is fetched before the last pair goes. Leaves Y past the last.
 sendframe
         ldx #<id
         .byte $2c       ; BIT abs: passes over the LDX
@@ -441,7 +423,12 @@ pulledpair
 -       bit busport     ; released
         bmi -
         sta busport
-        lda upperpairs,x ; bits 5 and 7
+        txa             ; bits 5 and 7
+        lsr a
+        lsr a
+        lsr a
+        lsr a
+        ora #atnack
 -       bit busport
         bpl -
         sta busport
@@ -812,20 +799,24 @@ passed  lda entry
         lda next
         sta want
         bne directorysector
-scanned jmp buildpairs
+scanned lda #dataout    ; CLK let go: the C64 may send the first letter
+        sta busport
+        jmp loop
 
 codeend
         .cerror >id != >block, "id and block must share a page"
-        .cerror mainend > upperpairs, format("the drive code runs to $%04x, into the table of upper pairs", mainend)
-        .cerror codeend > stage1, format("the drive code's upload runs to $%04x, into the bootstrap", codeend)
+        .cerror codeend > $0800, format("the drive code's upload runs to $%04x, past the drive's RAM", codeend)
+        .cerror codestart < stage2run + stage2runsize, "the upload starts over the second stage"
         .here
 
 ; The bootstrap, in two stages. The first, small enough for one M-W
 ; (35 bytes), takes the bytes of the second a bit at each change of ATN
-; and runs into them; the second takes this code two bits at each change,
-; on CLK and DATA. Both go at the top of the DOS's last buffer, above
-; where the upload ends.
+; and runs into them; the second moves itself down to where blocks are
+; read later, below where the upload starts, and takes this code two bits
+; at each change, on CLK and DATA. Both come at the top of the DOS's last
+; buffer, which the upload then covers.
 stage2  = $0800 - stage2size
+stage2run = buffer
 stage1  = stage2 - 35
 reached = $00           ; the bus port as the first stage last saw it: bit
                         ; 7, ATN
@@ -862,6 +853,14 @@ stage1end
 
 stage2image
         .logical stage2
+        ldx #stage2runsize
+-       lda stage2body - 1,x
+        sta stage2run - 1,x
+        dex
+        bne -
+        jmp stage2run
+stage2body
+        .logical stage2run
         lda #0          ; DATA let go: the C64 drives both lines now
         sta busport
         lda #0          ; a page and a place in it: the end's address
@@ -905,6 +904,8 @@ released
         cmp #>codeend
         bne nextcode
         jmp init
+        .here
+stage2runsize = * - stage2body
 
         .here
 stage2size = * - stage2image
