@@ -12,12 +12,12 @@
 ;   $0100-$010F  the stack (the deepest calls take 10 bytes)
 ;   $0110-$0254  a data block as read, 325 bytes of GCR, decoded in place
 ;                into its ID, 256 bytes, the checksum and 2 more
-;                ($0110-$0213); till the first block comes, the upload's
-;                first bytes: the start and the zero page's image
-;   $0255-$06FF  this code
-;   $0700-$07FF  the table of the pairs of each byte's upper nybble; till
-;                the directory is read, the upload's last bytes, the code
-;                that reads it, and the bootstrap at the page's top
+;                ($0110-$0213); till the first block comes, the bootstrap's
+;                second stage ($0110-$0161) and the upload's first bytes,
+;                the start and the zero page's image ($018A-$0254)
+;   $0255-$0633  this code
+;   $0634-$06A7  the code that reads the directory, once; free after it
+;   $06A8-$07FF  free; the bootstrap comes at the top ($077D-$07FF)
 ;
 ; Bytes as the drive keeps them
 ;   Decoding leaves each byte in its sent form, its bits in the order the
