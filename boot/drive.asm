@@ -736,9 +736,9 @@ decoded dec store0 + 2
         rts
 
 mainend
-; Runs once, from the upload's end, which the table of upper pairs covers
-; afterwards: reads the directory on track 18 and keeps where each part
-; starts, a file whose name is a letter and "A".
+; Runs once, from the upload's end, before the first letter: reads the
+; directory on track 18 and keeps where each part starts, a file whose
+; name is a letter and "A". What comes next may take its place.
 readdirectory
         lda #18
         sta want
