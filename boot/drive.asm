@@ -820,7 +820,7 @@ stage2run = buffer
 stage1  = stage2 - 35
 reached = $00           ; the bus port as the first stage last saw it: bit
                         ; 7, ATN
-loadat  = $02           ; 2: where the second stage stores
+uploadend = (codeend + 255) >> 8 ; the page after the upload's last byte
 
 ; The M-W command that carries the first stage, as the boot program sends it.
 stage1command
@@ -863,45 +863,57 @@ stage2body
         .logical stage2run
         lda #0          ; DATA let go: the C64 drives both lines now
         sta busport
-        lda #0          ; a page and a place in it: the end's address
-        sta loadat      ; compares as it is
-        lda #>codestart
-        sta loadat + 1
-        ldy #<codestart
+        tay             ; Y: the released pairs' answer, X: the pulled ones'
+        ldx #atnack     ; (the acknowledge matching ATN leaves DATA to the
+                        ; C64)
+; A byte's bits come in pairs, DATA and CLK (port bits 0 and 2) pulled for
+; 1: bits 0 and 2, 1 and 3, 4 and 6, 5 and 7. The C64 waits after each pair
+; 14 cycles and the work after it here (see sendcode in boot.asm).
 nextcode
-        ldx #2          ; two pairs with ATN pulled, two released
-pulled  bit busport
-        bpl pulled
-        lda #atnack     ; the acknowledge matching ATN leaves DATA to the C64
-        sta busport
+pulled0 bit busport
+        bpl pulled0
+        stx busport
         lda busport
-        lsr a           ; DATA (bit 0) and CLK (bit 2), pulled for 1
-        rol value
-        lsr a
-        lsr a
-        rol value
-released
+        and #5
+        sta value
+released1
         bit busport
-        bmi released
-        lda #0
-        sta busport
+        bmi released1
+        sty busport
         lda busport
-        lsr a
-        rol value
-        lsr a
-        lsr a
-        rol value
-        dex
-        bne pulled
-        lda value
-        sta (loadat),y
-        iny
-        bne +
-        inc loadat + 1
-+       cpy #<codeend
+        and #5
+        asl a
+        ora value
+        sta value
+pulled2 bit busport
+        bpl pulled2
+        stx busport
+        lda busport
+        and #5
+        asl a
+        asl a
+        asl a
+        asl a
+        ora value
+        sta value
+released3
+        bit busport
+        bmi released3
+        sty busport
+        lda busport
+        and #5
+        asl a
+        asl a
+        asl a
+        asl a
+        asl a
+        ora value
+store   sta codestart
+        inc store + 1
         bne nextcode
-        lda loadat + 1
-        cmp #>codeend
+        inc store + 2   ; the upload runs to the end of its last page (what
+        lda store + 2   ; the C64 sends past the code lands where nothing
+        cmp #uploadend  ; lies yet): a page ends it, not a byte
         bne nextcode
         jmp init
         .here
