@@ -191,14 +191,6 @@ place   .macro image, end, to
         bne -
         .endm
 
-clearscreen .byte $93, $11, $11, $11
-
-; The images of the resident code follow the part table, which partdisk
-; fills at its fixed place.
-        .cerror * > $0801 + tableoffset - 2, "the installer runs into the part table"
-        .fill $0801 + tableoffset - 2 - *, 0
-table   .fill tablesize, $80
-
 ; Loads through the drive code on a 1541, through the KERNAL elsewhere or
 ; with SHIFT down: places the path's code and, for the fast path, starts
 ; the drive code.
@@ -410,6 +402,15 @@ pairs   .byte $37, $17, 0, 0, $27, $07
 family  .byte $97, $38, $42
 readrom .text "M-R", $00, $c0, 1
 runboot .text "M-E", <drivecode.stage1, >drivecode.stage1
+
+clearscreen .byte $93, $11, $11, $11
+
+; The images of the resident code follow the part table, which partdisk
+; fills at its fixed place; the code that runs once comes before it, where
+; the file would otherwise hold nothing.
+        .cerror * > $0801 + tableoffset - 2, "the installer runs into the part table"
+        .fill $0801 + tableoffset - 2 - *, 0
+table   .fill tablesize, $80
 
 lowimage
         .logical $0100
