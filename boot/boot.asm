@@ -403,11 +403,54 @@ family  .byte $97, $38, $42
 readrom .text "M-R", $00, $c0, 1
 runboot .text "M-E", <drivecode.stage1, >drivecode.stage1
 
+residentimage
+        .logical $02a7
+resident
+bootdevice .byte 8
+nextpart .byte 0        ; the part to start next
+ahead   .byte 0         ; 1 while that part is in memory already
+caller  .byte 0         ; the page a running part called loadnext from, or
+                        ; 0 when the boot program loads
+endpage .byte 0         ; the last page of the part being decrunched
+crunchedat .word 0      ; where the part's crunched data loads
+start   .word 0         ; the part's start address
+name    .text "?A"      ; the part's file name
+
+; The part's header, shown unless a running part owns the screen, its
+; start address and its last address: whether it may load at all.
+header  jsr headbyte        ; ASCII as screen codes: letters of either case,
+        ldy column      ; digits, blank and punctuation; the rest blank.
+        ldx caller
+        bne shown
+        cmp #$20
+        bcc blank
+        cmp #$40
+        bcc show
+        and #$df        ; lower case as upper case
+        cmp #$5b
+        bcs blank
+        sbc #$3f        ; the carry is clear: less $40
+        bcs show
+blank   lda #$20
+show    sta screen,y
+        lda textcolour
+        sta colours,y
+shown   iny
+        sty column
+        cpy #headersize
+        bne header
+        jmp range
+
+parts   .fill tablesize, $80
+        .here
+residentend
+        .cerror residentend - residentimage > $59, "the loader's variables run into the KERNAL's vectors"
+
 clearscreen .byte $93, $11, $11, $11
 
-; The images of the resident code follow the part table, which partdisk
-; fills at its fixed place; the code that runs once comes before it, where
-; the file would otherwise hold nothing.
+; The part table lies where partdisk fills it. The code that runs once and
+; the image of the loader's variables and header come before it, where the
+; file would otherwise hold nothing, the other images after it.
         .cerror * > $0801 + tableoffset - 2, "the installer runs into the part table"
         .fill $0801 + tableoffset - 2 - *, 0
 table   .fill tablesize, $80
@@ -595,49 +638,6 @@ loadpart
         .here
 secondend
         .cerror secondend - secondimage > $54, "the loader runs into waitfree"
-
-residentimage
-        .logical $02a7
-resident
-bootdevice .byte 8
-nextpart .byte 0        ; the part to start next
-ahead   .byte 0         ; 1 while that part is in memory already
-caller  .byte 0         ; the page a running part called loadnext from, or
-                        ; 0 when the boot program loads
-endpage .byte 0         ; the last page of the part being decrunched
-crunchedat .word 0      ; where the part's crunched data loads
-start   .word 0         ; the part's start address
-name    .text "?A"      ; the part's file name
-
-; The part's header, shown unless a running part owns the screen, its
-; start address and its last address: whether it may load at all.
-header  jsr headbyte        ; ASCII as screen codes: letters of either case,
-        ldy column      ; digits, blank and punctuation; the rest blank.
-        ldx caller
-        bne shown
-        cmp #$20
-        bcc blank
-        cmp #$40
-        bcc show
-        and #$df        ; lower case as upper case
-        cmp #$5b
-        bcs blank
-        sbc #$3f        ; the carry is clear: less $40
-        bcs show
-blank   lda #$20
-show    sta screen,y
-        lda textcolour
-        sta colours,y
-shown   iny
-        sty column
-        cpy #headersize
-        bne header
-        jmp range
-
-parts   .fill tablesize, $80
-        .here
-residentend
-        .cerror residentend - residentimage > $59, "the loader's variables run into the KERNAL's vectors"
 
 ; The path's code goes in its slot behind loadnext: its entry points
 ; first, in the same places for both paths.
