@@ -7,18 +7,31 @@
 ;   $00-$63      zero page variables ($22 the DOS's, read at the start
 ;                as a first guess of the head's track), the directory's
 ;                places of the parts at $30-$63
-;   $64-$FB      the GCR tables, headertrack and the small routines called
+;   $64-$FE      the GCR tables, headertrack and the small routines called
 ;                most, copied from the upload at the start
 ;   $0100-$010F  the stack (the deepest calls take 10 bytes)
 ;   $0110-$0254  a data block as read, 325 bytes of GCR, decoded in place
 ;                into its ID, 256 bytes, the checksum and 2 more
 ;                ($0110-$0213); till the first block comes, the bootstrap's
-;                second stage ($0110-$0161) and the upload's first bytes,
-;                the start and the zero page's image ($018A-$0254)
-;   $0255-$0633  this code
-;   $0634-$06A7  the code that reads the directory, once; free after it
-;   $06A8-$07FF  free; the bootstrap comes at the top ($077D-$07FF)
+;                second stage ($0110-$0176) and the upload's first bytes,
+;                the start and the zero page's image ($0186-$0254)
+;   $0255-$079A  this code
+;   $079B-$07FD  the code that reads the directory, once; its last lines,
+;                which let CLK go, serve every part's end too
+;   $07FE-$07FF  free; the bootstrap comes at the top ($0768-$07FF)
 ;
+; The disk tool's order
+;   The disk tool puts each file's blocks on a track seven sectors apart,
+;   from sector 0 of each track on (eight where the seventh is taken), and
+;   goes on at sector 0 of the next track, the tracks taken from 17 down
+;   to 1 and then from 19 up; each part follows the one with the letter
+;   before it. A part whose second block lies where that order puts it is
+;   read a track at a time, whichever of its sectors passes first: the
+;   order gives each sector's place in the part, and so where its bytes
+;   go. Every block's link is checked against the order; one that breaks
+;   it sends the drive back to the part's second block, in the chain's
+;   order, which reads any disk.
+
 ; Bytes as the drive keeps them
 ;   Decoding leaves each byte in its sent form, its bits in the order the
 ;   protocol puts them on the lines and inverted (see sent); a byte the drive
@@ -68,17 +81,32 @@ groups  = $11           ; decoding: the group
 dostrack = $22          ; the DOS's record of the head's track
 g       = $12           ; 5 GCR bytes
 next    = $17           ; 2: the link of the block in memory, plain
-addr    = $19           ; 2: one below where the next data frame's bytes go
+size    = $19           ; bytes in a data frame, then
+addr    = $1a           ; 2: one below where its bytes go
 first   = $1c           ; the block's index of its first byte
 pending = $1d           ; 1 while the head's block has bytes left to send
-size    = $1e           ; bytes in a data frame
 atn     = $24           ; the bus port as last seen: bit 7, ATN
-part    = $2b           ; the letter of the part asked for last
-ahead   = $2c           ; the letter of the part whose head the buffer holds,
-                        ; read ahead; 0 for none
 entry   = $26           ; 3: the directory entry being looked at, then the
                         ; track and sector it names
 u       = $29           ; scratch
+endaddr = $00           ; 2: the address of the part's last byte
+rule    = $0f           ; bit 7 set while the part's blocks lie in the
+                        ; disk tool's order (below), read as they pass
+origin  = $10           ; the index in the part of the block at this
+fromsector = $2a        ; sector of track want, the first still to read
+                        ; there; in chain order, of the block next names
+final   = $1f           ; not 0 once the part's last block is read
+part    = $2b           ; the letter of the part asked for last
+bound   = $2c           ; the next part's first sector on track want, or $FF
+count   = $23           ; the part's blocks on track want
+index   = $25           ; a block's index in the part
+placesof = (places - 2 * "A") & $ff ; + twice a letter: its place, through
+                        ; "Z" + 1, whose track is 0 (the table after places)
+nextplaces = placesof + 2 ; + twice a letter: the next's
+base    = $20           ; 2: block k's bytes go above base + 254 k
+rangeend = $2d          ; 2: the part's last address, from its head
+ahead   = $2f           ; the letter of the part whose head the buffer holds,
+                        ; read ahead; 0 for none
 places  = $30           ; 2 a part, from AA to ZA: its first block's track
                         ; and sector, or track 0 for none
 
@@ -119,12 +147,11 @@ init    ldx #$0f
         sta diskport
         lda dostrack    ; where the DOS says it left the head: a first guess,
         sta track       ; which the first header that passes puts right
-        lda #0          ; no part found yet
-        ldx #2 * 26 - 1
--       sta places,x
+        lda #0          ; no part found yet, and no head read ahead
+        ldx #2 * 26
+-       sta ahead,x
         dex
         bpl -
-        sta ahead       ; no head read ahead
         lda #dataout | clkout ; DATA held: the code runs; CLK held: busy
         sta busport     ; with the directory, which the C64 waits for
         jmp readdirectory
@@ -146,6 +173,7 @@ gcrtable .macro shift
         .next
         .endm
 high    #gcrtable 4
+        .cerror high != places + 2 * 26 || 0 in gcrcodes, "the byte after places must be 0: track 0, no part"
 low     #gcrtable 0
 
 ; The track a header names, plain, from its GCR's last ten bits: the end
@@ -203,30 +231,40 @@ sent    sta t
         eor #$ff
         rts
 
-; Reads the block the directory entry found names.
-readentry
-        lda entry + 1
-        sta want
-        lda entry + 2
-        sta sector
-        jmp readblock
+; The bit of sector A in left: Y its byte there, A the bit.
+sectorbit
+        tax
+        lsr a
+        lsr a
+        lsr a
+        tay
+        txa
+        and #7
+        tax
+        lda #0
+        sec
+-       rol a
+        dex
+        bpl -
+        rts
+
         .here
 zeropageend
         .cerror zeropage + zeropageend - zeropageimage > $100, "the zero page is full"
 
 loop    jsr receive
-        beq nextframe
         bmi quit
-        cmp #"A"        ; nothing to answer
+        bne letter
+        jmp nextframe
+quit    jmp ($fffc)     ; the ROM's reset: a disk drive again
+letter  cmp #"A"        ; nothing to answer
         bcc loop
         sta part
-        ldx #0
+        ldx #0          ; a head read ahead serves once
         cmp ahead
         stx ahead       ; (STX keeps the flags)
         beq readahead
         jsr findfile
-        bcs fail
-        jsr readentry
         bcs fail
 readahead
         jsr linkof
@@ -235,27 +273,53 @@ readahead
         lda next + 1
         cmp #128
         bcc fail
-+       lda #sentform(126) ; the head: its length where the link was,
-        sta block + 1   ; then the file's bytes up to the crunched data
-        ldy #block + 1 - id
-        lda #127
-        jsr sendframe
-        ldy #3          ; the crunched data goes two bytes above its load
-        jsr plainat     ; address, which the file's first two bytes hold;
-        sta addr + 1    ; addr is kept one below where the next bytes go
++       ldy #127        ; the part's last address ends the head
+        jsr plainat
+        sta rangeend + 1
         dey
         jsr plainat
+        sta rangeend
+        ldy #3          ; the crunched data goes two bytes above its load
+        jsr plainat     ; address, which the file's first two bytes hold:
+        sta base + 1    ; block k's bytes from base + 254 k + 1 on, the
+        dey             ; head's from base + 126 + 1 (base is 125 below
+        jsr plainat     ; the load address)
+        sec
+        sbc #125
+        sta base
+        bcs +
+        dec base + 1
++       lda #1          ; the second block's index
+        sta origin
+        lsr a
+        sta final
+        sta rule
+        ror pending     ; the head's block has bytes left (the carry)
+        jsr rulenext    ; a part whose second block lies where the disk
+        cmp next        ; tool puts it is taken to lie so throughout, till
+        bne +           ; a block's link says otherwise
+        cpx next + 1
+        bne +
+        sta want
+        stx fromsector
+        jsr settrack
+        jsr anyleft
+        beq +
+        sec
+        ror rule
++       lda base        ; addr: one below where the head's rest goes
         clc
-        adc #1
+        adc #126
         sta addr
-        bcc +
-        inc addr + 1
-+
-        sec             ; the head's block has bytes left
-        ror pending
-        bne loop
-
-quit    jmp ($fffc)     ; the ROM's reset: a disk drive again
+        lda base + 1
+        adc #0
+        sta addr + 1
+        lda #sentform(126) ; the head, once all this is done (the C64
+        sta block + 1   ; sends the next command soon after its last
+        ldy #block + 1 - id ; pair): its length where the link was, then
+        lda #127        ; the file's bytes up to the crunched data
+        jsr sendframe
+        jmp loop
 
 ; A part or a block that cannot be read: $FF, the whole frame for a head,
 ; and three bytes more after it for a data frame.
@@ -268,96 +332,281 @@ fail    lda #1
         jsr sendframe
         jmp loop
 
+; A block whose link breaks the disk tool's order: the part is read again
+; from its second block, in chain order.
+astray  lsr rule        ; (bit 7 clear)
+        lda #1
+        sta origin
+        lda entry + 1
+        sta want
+        lda entry + 2
+        sta sector
+        jsr rulenext
+        sta next
+        stx next + 1
 nextframe
-        ldy #128
         bit pending
-        bmi frame
-        lda next
-        beq end
+        bpl +
+        ldy #128        ; the rest of the head's block, at addr
+        jmp frame
++       bit rule
+        bmi anyblock
+        lda next        ; in chain order
+        bne chainblock
+end     lda endaddr     ; the address of the data's last byte
+        sta addr
+        lda endaddr + 1
+        sta addr + 1
+        lda #0
+        jsr sendhead
+        lda #dataout | clkout ; busy with the head of the part with the next
+        sta busport     ; letter, which the C64 asks for most often
+        ldx part
+        inx
+        stx value
+        jsr findfile
+        bcs +
+        lda value
+        sta ahead
++       jmp letgo
+chainblock
         sta want
         lda next + 1
         sta sector
         jsr readblock
         bcs broken
+        lda origin
+        inc origin
+        bcc gotblock    ; (read: the carry is clear)
+anyblock
+        jsr anyleft     ; as they pass: a sector of this track still to
+        bne readone     ; read, or the next track's
+        lda final
+        bne end
+        lda origin      ; the next track's first block follows this one's
+        clc
+        adc count
+        sta origin
+        lda #0
+        sta fromsector
+        lda want
+        jsr nexttrack
+        sta want
+        jsr settrack
+        jsr anyleft
+        beq tobroken    ; the part's range ends before its last block
+readone jsr readany
+        bcc +
+tobroken
+        jmp broken
++       lda sector
+        jsr clearbit
+        lda origin      ; its index: origin, and one for each sector
+        sta index       ; from fromsector on to it in the disk tool's order
+        lda fromsector
+-       cmp sector
+        beq +
+        inc index
+        jsr sectorafter
+        bcc -
+        bcs tobroken
++       lda index
+gotblock
+        jsr placeof
         jsr linkof
-        ldy #2
+        bit rule
+        bpl framed
+        lda next
+        bne +
+        inc final       ; the last: the next file's sectors follow it
+        lda sector
+-       jsr sectorafter
+        bcs framed
+        pha
+        jsr clearbit    ; (leaves the carry clear)
+        pla
+        bcc -
++       jsr rulenext
+        cmp next
+        bne +
+        cpx next + 1
+        beq framed
++       jmp astray
+framed  ldy #2
 frame   sty first
         lsr pending
-        lda next        ; the last block ends at its link's sector byte
-        beq +
-        lda #255
-        bne ++
-+       lda next + 1
+        lda #255        ; the last block ends at its link's sector byte
+        ldx next
+        bne +
+        lda next + 1
 +       sec             ; the bytes from first to there
         sbc first
         adc #0          ; the carry is set: plus one
         sta size
-        jsr sendhead
-        clc             ; the next frame's bytes follow these (the C64
-        lda addr        ; takes its time between a frame's head and its
-        adc size        ; bytes)
-        sta addr
-        bcc +
-        inc addr + 1
-+       ldy first
+        clc             ; the frame's last byte: past the part's range
+        adc addr        ; only in another file's block, read as the
+        sta u           ; part's last track passed, which is skipped
+        lda addr + 1
+        adc #0
+        sta t
+        lda rangeend
+        cmp u
+        lda rangeend + 1
+        sbc t
+        bcs +
+        jmp nextframe
++       txa             ; the part's last block: where its data ends
+        bne +
+        lda u
+        sta endaddr
+        lda t
+        sta endaddr + 1
++       jsr sendsized
+        ldy first
         lda size
         jsr sendmore
         jmp loop
 
-end     lda #0          ; addr: the address of the data's last byte
-        jsr sendhead
-        lda #dataout | clkout ; busy with the next part's head
-        sta busport
-        ldx part
-        inx
-        stx value
-        jsr findfile    ; (the directory is read by now)
-        bcs +
-        jsr readentry
-        bcs +
-        lda value
-        .byte $2c       ; BIT abs: passes over the LDA
-+       lda #0          ; none: the part is asked for as ever
-        sta ahead
-        lda #dataout    ; CLK let go: the C64 may send a letter
-        sta busport
-        jmp loop
-
-; Sends a frame's head where the block's ID and link were: A, then addr,
-; then the block's first byte, which means nothing here: it only covers the
-; C64's read of the address's last pair.
+; Sends a frame's head where the block's ID and link were: A (sendhead) or
+; size (sendsized), then addr, then the block's first byte, which means
+; nothing here: it only covers the C64's read of the address's last pair.
 sendhead
+        sta size
+sendsized
+        ldx #2
+-       lda size,x
         jsr sent
-        sta id
-        lda addr
-        jsr sent
-        sta id + 1
-        lda addr + 1
-        jsr sent
-        sta id + 2
+        sta id,x
+        dex
+        bpl -
         ldy #0
         lda #4
         jmp sendframe
 
 ; Finds the first block of the part the command names, a file whose name
-; is that letter and "A", from the places the directory gives the parts.
-; Carry set when there is none.
+; is that letter and "A", from the places the directory gives the parts,
+; and reads it. Carry set when there is none or it cannot be read.
 findfile
-        lda value
-        sec
-        sbc #"A"
-        cmp #26
+        lda value       ; (a letter; past "Z" only from the read-ahead,
+        cmp #"Z" + 2    ; where the table after places gives track 0)
         bcs nofile
         asl a
         tax
-        lda places,x
+        lda placesof,x
         beq nofile
         sta entry + 1
-        lda places + 1,x
+        sta want
+        lda placesof + 1,x
         sta entry + 2
-        clc
-        rts
+        sta sector
+        jmp readblock
 nofile  sec
+        rts
+
+; The disk tool's order: on each track from sector 0, seven sectors on
+; each time, or eight where the seventh is taken; then sector 0 of the next
+; track. The block after the one at want and sector: its track in A, its
+; sector in X.
+rulenext
+        lda sector
+        jsr sectorafter
+        tax
+        lda want
+        bcc tracked
+        ldx #0
+; The track after track A in the disk tool's order: down from 17 to 1,
+; then up from 19. X is kept.
+nexttrack
+        cmp #18
+        bcs up
+        sbc #0          ; carry clear: one down
+        bne tracked
+        lda #18         ; below track 1: past the directory's (the carry
+up      adc #0          ; is set: one up)
+tracked rts
+
+; The sector after sector A of track want in that order, in A; carry set
+; when A is the track's last.
+sectorafter
+        tax
+        lda want
+        jsr zoneof
+        txa
+        cmp lastin,y
+        beq +           ; (the carry set)
+        clc
+        adc #7
+        cmp sectorsin,y
+        bcc +
+        sbc sectorsin,y ; past the end: from the start again (the carry
+        cpy #3          ; set); where 7 divides the track's sectors the
+        adc #0          ; sector there is taken: one further
++       rts
+lastin  .byte 10, 11, 12, 20
+
+; Where block A's bytes go, less one, into addr: base + 254 A.
+placeof ldx #0
+        stx t
+        sta u
+        asl a
+        rol t
+        sta addr
+        lda base
+        sec
+        sbc addr
+        sta addr
+        lda base + 1
+        sbc t
+        clc
+        adc u
+        sta addr + 1
+        rts
+
+; Into left, the sectors of track want from fromsector on in the disk
+; tool's order, up to the track's last or to the next part's first sector
+; (the disk tool puts the next letter's part right after this one); into
+; count, how many.
+settrack
+        lda #$ff        ; the next part's first sector here, if it starts
+        sta bound       ; on this track
+        lda part
+        asl a
+        tax
+        lda nextplaces,x ; (the zero page wraps; past "Z", track 0)
+        cmp want
+        bne +
+        lda nextplaces + 1,x
+        sta bound
++       lda #0
+        sta left
+        sta left + 1
+        sta left + 2
+        sta count
+        lda fromsector
+-       sta u
+        jsr sectorbit
+        ora left,y
+        sta left,y
+        inc count
+        lda u
+        jsr sectorafter
+        bcs +
+        cmp bound
+        bne -
++       rts
+
+; Clears sector A's bit in left.
+clearbit
+        jsr sectorbit
+        eor #$ff
+        and left,y
+        sta left,y
+        rts
+
+; Z clear when left has a sector.
+anyleft lda left
+        ora left + 1
+        ora left + 2
         rts
 
 ; Takes a command: a bit at each change of ATN, CLK carrying it, least
@@ -559,23 +808,6 @@ elsewhere
 
         .include "drivehead.asm"
 
-; The bit of sector A in left: Y its byte there, A the bit.
-sectorbit
-        tax
-        lsr a
-        lsr a
-        lsr a
-        tay
-        txa
-        and #7
-        tax
-        lda #0
-        sec
--       rol a
-        dex
-        bpl -
-        rts
-
 ; Waits for a sync mark, about 56 ms, five times as long as a track goes
 ; without one; V is clear when it returns, so the next byte ready is the
 ; first of a block. Carry set when none came.
@@ -746,52 +978,38 @@ readdirectory
         sta sector
 directorysector
         jsr readblock
-        bcs scanned     ; the parts found so far stand
-        lda #2
+        bcs letgo       ; the parts found so far stand
+        ldy #2
 nextentry
-        sta entry       ; (bytes compared in their sent form: a sector's
-        tay             ; entries are looked through while the next
-        lda block,y     ; directory sector passes)
-        cmp #sentform(0) ; the file's type: 0 for a deleted one
-        beq passed
-        tya
-        clc
-        adc #4          ; its name's second letter and the end after it
-        tay
-        lda block,y
+        lda block,y     ; (bytes compared in their sent form: a sector's
+        cmp #sentform(0) ; entries are looked through while the next
+        beq passed      ; directory sector passes) the type: 0 deleted
+        lda block + 4,y ; the name's second letter and the end after it
         cmp #sentform("A")
         bne passed
-        iny
-        lda block,y
+        lda block + 5,y
         cmp #sentform($a0)
         bne passed
-        ldy entry       ; its first letter
-        iny
-        iny
-        iny
-        jsr plainat
+        lda block + 3,y ; its first letter
+        jsr sent
         sec
         sbc #"A"
         cmp #26
         bcs passed
         asl a
-        sta u
-        ldy entry
-        iny
-        jsr plainat     ; its first block's track
-        ldx u
-        ldy places,x
-        bne passed      ; the first of the same name counts, as the DOS's
+        tax
+        lda places,x    ; the first of the same name counts, as the DOS's
+        bne passed
+        lda block + 1,y ; its first block's track
+        jsr sent
         sta places,x
-        ldy entry
-        iny
-        iny
-        jsr plainat     ; and sector
-        ldx u
+        lda block + 2,y ; and sector
+        jsr sent
         sta places + 1,x
-passed  lda entry
+passed  tya
         clc
         adc #32
+        tay
         bcc nextentry
         jsr linkof
         lda next + 1
@@ -799,8 +1017,8 @@ passed  lda entry
         lda next
         sta want
         bne directorysector
-scanned lda #dataout    ; CLK let go: the C64 may send the first letter
-        sta busport
+letgo   lda #dataout    ; CLK let go: the C64 may send a letter (from an
+        sta busport     ; end frame too, so this stays)
         jmp loop
 
 codeend

@@ -1,7 +1,8 @@
 ; The 1541's head, for drive code: moving it to a track and setting that
-; track's density. Drive code that includes this defines diskport ($1C00,
-; VIA 2's port B) and, in zero page, track (where the head is), want (the
-; track to go to), half (the stepper's direction) and t (scratch).
+; track's density, and how many sectors a track has. Drive code that
+; includes this defines diskport ($1C00, VIA 2's port B) and, in zero page,
+; track (where the head is), want (the track to go to), half (the
+; stepper's direction) and t (scratch).
 
 ; The 4-to-5 code: the five bits that stand for each nybble on the disk.
 gcrcodes = [$0a, $0b, $12, $13, $0e, $0f, $16, $17, $09, $19, $1a, $1b, $0d, $1d, $1e, $15]
@@ -17,12 +18,9 @@ seek    lda track
 +       stx half
         jsr step
         jsr step
-        lda track
-        cmp want
-        ldx #1
-        bcc +
-        ldx #$ff
-+       txa
+        lda #2          ; a track up or down: 2 less the phases' step
+        sec
+        sbc half
         clc
         adc track
         sta track
@@ -46,18 +44,9 @@ step    lda diskport
         bne -
         rts
 
-zone    ldx #3
-        lda track
-        cmp #18
-        bcc +
-        dex
-        cmp #25
-        bcc +
-        dex
-        cmp #31
-        bcc +
-        dex
-+       txa
+zone    lda track
+        jsr zoneof
+        tya
         asl a
         asl a
         asl a
@@ -69,3 +58,20 @@ zone    ldx #3
         ora t
         sta diskport
         rts
+
+; The zone of track A into Y: 3 for tracks 1-17, down to 0 for 31 and up.
+; A and X are kept.
+zoneof  ldy #3
+        cmp #18
+        bcc +
+        dey
+        cmp #25
+        bcc +
+        dey
+        cmp #31
+        bcc +
+        dey
++       rts
+
+; The sectors on the tracks of each zone.
+sectorsin .byte 17, 18, 19, 21

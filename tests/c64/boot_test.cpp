@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "bootdisk.h"
 #include "d64.h"
@@ -150,45 +151,64 @@ filebytes noise(std::uint16_t address, std::size_t size) {
   return programat(address, bytes);
 }
 
-// The disk as another tool might leave it: every block of every file moved
-// to a place of its own, spread over the whole disk in an order no layout
-// rule gives (a fixed shuffle of every sector off the directory's track),
-// with the links, the directory's entries and the BAM following.
-d64image scattered(const d64image& image) {
+// The disk as another tool might leave it: every block of every file from
+// its kept-th on moved to a place of its own, spread over the whole disk in
+// an order no layout rule gives (a fixed shuffle of the sectors off the
+// directory's track that no kept block holds), with the links, the
+// directory's entries and the BAM following.
+d64image scattered(const d64image& image, int kept) {
+  struct link {
+    std::uint8_t* at;
+    int track, sector;
+  };
+  d64image moved = image;
+  std::vector<link> movedlinks;
+  std::set<std::pair<int, int>> keptplaces;
+  for (int track = directorytrack, sector = 1; track != 0;) {
+    std::uint8_t* entries = sectorat(moved, track, sector);
+    for (int entry = 2; entry < sectorsize; entry += 32) {
+      if (entries[entry] == 0) continue;
+      std::uint8_t* at = &entries[entry + 1];
+      for (int block = 0; at[0] != 0; ++block) {
+        if (block >= kept) {
+          movedlinks.push_back({at, at[0], at[1]});
+          break;
+        }
+        keptplaces.emplace(at[0], at[1]);
+        at = sectorat(moved, at[0], at[1]);
+      }
+    }
+    track = entries[0];
+    sector = entries[1];
+  }
+
   std::vector<std::pair<int, int>> places;
   for (int track = 1; track <= image.tracks; ++track) {
     if (track == directorytrack) continue;
     for (int sector = 0; sector < sectorspertrack(track); ++sector)
-      places.emplace_back(track, sector);
+      if (keptplaces.count({track, sector}) == 0)
+        places.emplace_back(track, sector);
   }
   unsigned seed = 11;
   for (std::size_t i = places.size() - 1; i > 0; --i) {
     seed = seed * 1103515245 + 12345;
     std::swap(places[i], places[(seed >> 8) % (i + 1)]);
   }
-
-  d64image moved = image;
   for (const auto& [track, sector] : places)
     std::fill_n(sectorat(moved, track, sector), sectorsize, 0);
   std::size_t taken = 0;
-  for (int track = directorytrack, sector = 1; track != 0;) {
-    std::uint8_t* entries = sectorat(moved, track, sector);
-    for (int entry = 2; entry < sectorsize; entry += 32) {
-      if (entries[entry] == 0) continue;
-      std::uint8_t* link = &entries[entry + 1];
-      for (int from = link[0], at = link[1]; from != 0;) {
-        const std::uint8_t* block = sectorat(image, from, at);
-        const auto [to, place] = places.at(taken++);
-        std::copy_n(block, sectorsize, sectorat(moved, to, place));
-        link[0] = static_cast<std::uint8_t>(to);
-        link[1] = static_cast<std::uint8_t>(place);
-        link = sectorat(moved, to, place);
-        from = block[0];
-        at = block[1];
-      }
+  for (const link& first : movedlinks) {
+    std::uint8_t* at = first.at;
+    for (int from = first.track, sector = first.sector; from != 0;) {
+      const std::uint8_t* block = sectorat(image, from, sector);
+      const auto [to, place] = places.at(taken++);
+      std::copy_n(block, sectorsize, sectorat(moved, to, place));
+      at[0] = static_cast<std::uint8_t>(to);
+      at[1] = static_cast<std::uint8_t>(place);
+      at = sectorat(moved, to, place);
+      from = block[0];
+      sector = block[1];
     }
-    track = entries[0];
-    sector = entries[1];
   }
 
   std::uint8_t* bam = sectorat(moved, directorytrack, 0);
@@ -208,23 +228,32 @@ d64image scattered(const d64image& image) {
   return moved;
 }
 
+// Every block moved, and only the blocks after a file's fourth: the drive
+// takes a part whose second block lies where the disk tool puts it to lie
+// so throughout, and has to notice the link that says otherwise.
 TEST_F(boottest, PartsScatteredOverTheDiskLoadByteForByte) {
-  const filebytes big = noise(0x2000, 12000);
-  builddisk(
-      {{"a", printer(0x0801, 'A')}, {"big", big}, {"c", printer(0x0801, 'C')}},
-      "a.prg 0801\nbig.prg\nc.prg 0801\n");
-  const fs::path disk = work / "out" / "tarv.d64";
-  const d64image image = scattered(readimage(disk.string()));
-  ASSERT_EQ(readchain(image, *findfile(directory(image), "BA")),
-            readfile(work / "out" / "BA.PRG"));
-  writefile(disk, image.bytes);
+  for (const int kept : {0, 4}) {
+    SCOPED_TRACE("blocks kept in place: " + std::to_string(kept));
+    const filebytes big = noise(0x2000, 12000);
+    builddisk({{"a", printer(0x0801, 'A')},
+               {"big", big},
+               {"c", printer(0x0801, 'C')}},
+              "a.prg 0801\nbig.prg\nc.prg 0801\n");
+    const fs::path disk = work / "out" / "tarv.d64";
+    const d64image image = scattered(readimage(disk.string()), kept);
+    ASSERT_EQ(readchain(image, *findfile(directory(image), "BA")),
+              readfile(work / "out" / "BA.PRG"));
+    writefile(disk, image.bytes);
 
-  const programrun run = boot({"--dump", dumpof(big, "big.bin")});
+    const programrun run = boot({"--dump", dumpof(big, "big.bin")});
 
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(screenrows(run)[3], "AC") << run.output;
-  EXPECT_EQ(readfile(work / "big.bin"), filebytes(big.begin() + 2, big.end()));
-  EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0), 0u);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(screenrows(run)[3], "AC") << run.output;
+    EXPECT_EQ(readfile(work / "big.bin"),
+              filebytes(big.begin() + 2, big.end()));
+    EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0),
+              0u);
+  }
 }
 
 TEST_F(boottest, APartThatCannotBeReadEndsInLoadError) {

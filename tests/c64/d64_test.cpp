@@ -56,24 +56,31 @@ TEST(d64, WrittenFilesReadBackWithTheirNamesAndBytes) {
 }
 
 // A file takes the tracks from the directory inwards to track 1, then
-// outwards from it: the head moves a track at a time but once.
-// Seven sectors on from the last (eight where 7 divides a track's sectors
-// and the seventh is taken), on the same track and on the next.
+// outwards from it: the head moves a track at a time but once. On each
+// track it goes seven sectors on (eight where the seventh is taken), from
+// sector 0 of each track after the first; the file after it goes on from
+// its last sector.
 TEST(d64, AFileGoesOnATrackAwayAtATimeSevenSectorsOn) {
-  const d64image image = buildimage("TARV", "00", {{"BIG", filled(150000, 6)}});
+  const d64image image = buildimage(
+      "TARV", "00", {{"SMALL", filled(300, 5)}, {"BIG", filled(150000, 6)}});
   std::vector<int> tracks;
-  int lastsector = -1;
-  for (const std::size_t index : chainof(image, "BIG")) {
-    int track = 1;
-    while (index >= static_cast<std::size_t>(sectorcount(track))) ++track;
-    if (tracks.empty() || tracks.back() != track) tracks.push_back(track);
-    const int sectors = sectorspertrack(track);
-    const int sector = static_cast<int>(index) - sectorcount(track - 1);
-    if (lastsector >= 0) {
-      const int step = ((sector - lastsector) % sectors + sectors) % sectors;
-      EXPECT_TRUE(step == 7 || step == 8) << "track " << track << " sector " << sector;
+  int lasttrack = 0, lastsector = -1;
+  for (const char* name : {"SMALL", "BIG"}) {
+    for (const std::size_t index : chainof(image, name)) {
+      int track = 1;
+      while (index >= static_cast<std::size_t>(sectorcount(track))) ++track;
+      const int sectors = sectorspertrack(track);
+      const int sector = static_cast<int>(index) - sectorcount(track - 1);
+      if (tracks.empty() || tracks.back() != track) tracks.push_back(track);
+      if (track != lasttrack) {
+        EXPECT_EQ(sector, 0) << name << ": track " << track;
+      } else {
+        const int step = ((sector - lastsector) % sectors + sectors) % sectors;
+        EXPECT_TRUE(step == 7 || step == 8) << name << ": track " << track;
+      }
+      lasttrack = track;
+      lastsector = sector;
     }
-    lastsector = sector;
   }
   std::vector<int> expected;
   for (int track = 17; track >= 1; --track) expected.push_back(track);

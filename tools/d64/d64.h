@@ -81,10 +81,11 @@ constexpr int directoryentries = 144;  // 18 sectors of 8 entries
 int blocksfor(std::size_t bytes);
 
 // The BAM on 18/0 with the disk name and ID, the directory on track 18
-// (interleave 4), the files as closed PRGs in list order, their sectors
-// taken at interleave 7 from track 17 down to track 1, then from track 19
-// up, going on at the interleave from track to track. A production that does not
-// fit raises d64error saying what it needs and what there is.
+// (interleave 4), the files as closed PRGs in list order, each going on
+// from the last file's last sector: seven sectors on (one further where
+// that one is taken), from sector 0 of each track, from track 17 down to
+// track 1, then from track 19 up. A production that does not fit raises
+// d64error saying what it needs and what there is.
 d64image buildimage(const std::string& diskname, const std::string& id,
                     const std::vector<d64file>& files);
 

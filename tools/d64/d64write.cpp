@@ -5,13 +5,8 @@
 
 namespace {
 
-// The boot program's drive code reads, decodes and sends a sector while
-// six more pass under the head and takes the seventh; 7 divides the 21
-// sectors of the inner tracks, where every third step finds its sector
-// taken and goes one further, which still beats 8. (The KERNAL's transfer
-// is slower than any interleave.)
-constexpr int filesinterleave = 7;
-// It reads and decodes a directory sector while three more pass.
+// The boot program's drive code reads a directory sector while three more
+// pass.
 constexpr int directoryinterleave = 4;
 constexpr int bytesperblock = 254;
 
@@ -81,20 +76,23 @@ struct place {
   int sector;
 };
 
-// The next free sector at the interleave from the last one, on the same
-// track while it has room, else on the next track in order, where the
-// count goes on from the last track's sector, as the DOS's does: starting
-// each track at sector 0 would put it right after sector 20 of the track
-// before wherever tracks start at the same angle.
+// Seven sectors on from the last one, on the same track while it has
+// room (one further where that sector is taken), else sector 0 of the next
+// track in order that has room. The boot program's drive code takes a
+// part's sectors in whatever order they pass under the head and knows
+// from this order where each one's bytes go; seven apart, a part's
+// sectors spread round the track, so that the next comes soon after the
+// drive has sent the last. (The KERNAL's transfer is slower than any
+// interleave.)
+constexpr int filesinterleave = 7;
+
 place nextsector(d64image& image, const std::vector<int>& tracks,
                  std::size_t& trackindex, int& sector) {
-  for (; trackindex < tracks.size(); ++trackindex) {
+  for (; trackindex < tracks.size(); ++trackindex, sector = -filesinterleave) {
     const int track = tracks[trackindex];
-    if (bamentry(image, track)[0] == 0) {
-      continue;
-    }
+    if (bamentry(image, track)[0] == 0) continue;
     const int sectors = sectorspertrack(track);
-    int candidate = ((sector + filesinterleave) % sectors + sectors) % sectors;
+    int candidate = (sector + filesinterleave) % sectors;
     while (!isfree(image, track, candidate)) {
       candidate = (candidate + 1) % sectors;
     }
