@@ -853,15 +853,14 @@ from4   lda buffer + 4,x
         tax
         lda high,x
         sta t
-        lda g           ; q1: g0 bits 2-0, g1 bits 7-6
-        and #7
-        sta u
-        lda g + 1
+        lda g + 1       ; q1: g0 bits 2-0, g1 bits 7-6, shifted up into
+        asl a           ; g's low bits, q0 being done with g
+        rol g
         asl a
-        rol u
-        asl a
-        rol u
-        ldx u
+        rol g
+        lda g
+        and #31
+        tax
         lda low,x
         ora t
 store0  sta id,y
