@@ -969,7 +969,8 @@ decoded dec store0 + 2
 mainend
 ; Runs once, from the upload's end, before the first letter: reads the
 ; directory on track 18 and keeps where each part starts, a file whose
-; name is a letter and "A". What comes next may take its place.
+; name is a letter and "A". Its last lines, which let CLK go, serve every
+; part's end as well; what comes next may take the rest's place.
 readdirectory
         lda #18
         sta want
