@@ -329,9 +329,8 @@ sendbits
 ; 10, 16 and 28 cycles, 42 where a page ends. Each change here waits 14
 ; cycles more than the work before it, counted for an NTSC C64 (3% faster
 ; than the drive): 20, 25, 31 and 43 cycles, 58 at a page's end; the
-; code takes 21, 25, 31, 43 and 59. The upload
-; runs to the end of its last page, as the stage stops; Y follows the
-; drive's place in the page.
+; code takes 21, 25, 31, 43 and 59. The upload runs to the end of its last
+; page, as the stage stops; Y follows the drive's place in the page.
 sendcode
         lda #<driveimage - <drivecode.codestart
         sta ptr

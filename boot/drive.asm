@@ -542,7 +542,8 @@ sectorafter
         cpy #3          ; set); where 7 divides the track's sectors the
         adc #0          ; sector there is taken: one further
 +       rts
-lastin  .byte 10, 11, 12, 20
+lastin  .byte 10, 11, 12, 20 ; the order's last sector on a track of 17, 18,
+                        ; 19 and 21 sectors
 
 ; Where block A's bytes go, less one, into addr: base + 254 A.
 placeof ldx #0
