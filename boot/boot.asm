@@ -21,12 +21,15 @@
 ;   $02A7-$02F9  resident: variables, the header's display and the copy of
 ;                the part table (RAM that neither BASIC nor the KERNAL uses)
 ;   $0334-$03FF  resident: the entry point for running parts and the
-;                path's code, the KERNAL's (to $03B9) or the fast loader's
-;                (the tape buffer, unused with disks)
-;   $D000-$D0F0  resident: the decruncher, in the RAM beneath the I/O area
-;   $D100-$D1A0  resident: the end, copied over the path's code when the
+;                path's code, the KERNAL's (to $03FC) or the fast loader's
+;                (to $03DF; the tape buffer, unused with disks)
+;   $D000-$D0F6  resident: the decruncher, in the RAM beneath the I/O area
+;   $D100-$D1E2  resident: the end, copied over the path's code when the
 ;                last part is done, the work done with all RAM banked in,
-;                and the routing's vectors, beneath the I/O area too
+;                the routing's vectors and the loading's variables,
+;                beneath the I/O area too
+;   $D200-$D2F8  resident: the fast path's loading while the part
+;                decrunches, beneath the I/O area
 ;   $FFFA-$FFFF  the routing's vectors in RAM, but for a part's bytes there
 ;                while it loads and decrunches
 ;   $0400-$FFFF  everything else belongs to the parts; the screen's top
@@ -50,7 +53,7 @@
 ;   A code part is called with JSR at its start address, with BASIC, the
 ;   KERNAL and I/O banked in ($01 = $37), interrupts on and the KERNAL's
 ;   variables as the KERNAL left them; it returns with RTS in that same
-;   state. It may use all memory from $0400 to $FFFF but $D000-$D1FF, the
+;   state. It may use all memory from $0400 to $FFFF but $D000-$D2FF, the
 ;   zero page but the KERNAL's $90-$FA, and the stack below what it was
 ;   given; it leaves $0100-$03FF alone (so it reads no lines through CHRIN
 ;   and calls no BASIC number output). An interrupt it installs through
@@ -134,7 +137,10 @@ commands = 15           ; the drive's command channel
 tablesize = 26 + 1
 tableoffset = 616
 headersize = 120
+headdata = 130          ; the crunched data's bytes in a part file's first
+                        ; block; 254 in each after it
 endcopy = $d100         ; where the end waits, beneath the I/O area
+loading = $d200         ; the fast path's loading while it decrunches, too
 filetables = $0259      ; the KERNAL's tables of open files
 
         * = $0801
@@ -163,6 +169,11 @@ install ldx #$ff        ; BASIC's stack is not needed: the end is a warm start
         ldx #beneathend - endimage
 -       lda endimage - 1,x
         sta endcopy - 1,x
+        dex
+        bne -
+        ldx #loadingend - loadingimage
+-       lda loadingimage - 1,x
+        sta loading - 1,x
         dex
         bne -
         ldx #5          ; the RAM vectors start as the routing's, so that
@@ -508,12 +519,16 @@ refuse  sec
 +       rts
 
 ; Decrunches with all RAM banked in (the work goes on beneath the I/O
-; area, see below), and exchanges the RAM vectors at $FFFA-$FFFF with the
-; routing's, banking the KERNAL out for the moment it takes. Both end in
-; kernalback.
+; area, see below): the fast path's part while its frames come in
+; (overlappart), the KERNAL path's once it is loaded (decrunchpart). And
+; exchanges the RAM vectors at $FFFA-$FFFF with the routing's, banking
+; the KERNAL out for the moment it takes. All end in kernalback.
+overlappart
+        lda #<overlapbeneath
+        .byte $2c       ; BIT abs: passes over the LDA
 decrunchpart
         lda #<decrunchbeneath
-        .byte $2c       ; BIT abs: passes over the LDA
+        .byte $2c
 exchange
         lda #<exchangebeneath
 tobeneath
@@ -693,41 +708,79 @@ kernalclose
         lda #file
         jmp CLOSE
 
-; The crunched data goes after its two address bytes; ptr is a page, Y
-; the place in it, so the end address comes out of the loop for free.
+; The crunched data after its two address bytes: first the data's last
+; address, where the decruncher starts, then the rest of the first block's
+; data, then the pieces in the file's order (doc/crunch-format.md): each
+; 254 bytes below the one before, from the data's top down, and the last
+; right above the first block's data.
+store   = nybble        ; 2: where the next byte goes (the fast path's zero
+piecetop = store + 2    ; page); 2: where the piece before started
 kernaldata
-        lda crunchedat  ; the carry is clear
-        adc #2
-        tay
+        jsr kernalbyte
+        sta ptr
+        sta piecetop
+        jsr kernalbyte
+        sta ptr + 1
+        sta piecetop + 1
+        inc piecetop    ; one above the data
+        bne +
+        inc piecetop + 1
++       lda crunchedat
+        clc
+        adc #4
+        sta store
         lda crunchedat + 1
         adc #0
-        sta ptr + 1
-        lda #0
-        sta ptr
+        sta store + 1
+        lda #headdata - 4
+        ldy #0
+piece   sta count
 -       jsr CHRIN
         php             ; stored with all RAM banked in: the data may lie
         sei             ; beneath the I/O area
         ldx #allram
         stx port
-        sta (ptr),y
+        sta (store),y
         ldx #kernalio
         stx port
         plp
-        iny
+        inc store
         bne +
-        inc ptr + 1
+        inc store + 1
 +       lda status
-        beq -
+        bne filedone
+        dec count
+        bne -
+        lda piecetop    ; the next piece: 254 below the one before
+        sec
+        sbc #254
+        sta piecetop
+        sta store
+        lda piecetop + 1
+        sbc #0
+        sta piecetop + 1
+        sta store + 1
+        lda crunchedat  ; or, where that is not above the first block's
+        clc             ; data, right above it: the file's last
+        adc #headdata
+        tax
+        lda crunchedat + 1
+        adc #0
+        tay
+        cpx store
+        sbc store + 1
+        bcc +
+        stx store
+        sty store + 1
++       ldy #0
+        lda #254
+        bne piece
+filedone
         cmp #$40        ; the end of the file, with its last byte
         beq +
         jsr exchange
         jmp unreadable
-+       tya             ; the decruncher wants the last byte's address
-        bne +
-        dec ptr + 1
-+       dey
-        sty ptr
-        jsr kernalclose
++       jsr kernalclose
         jmp decrunchpart
 
         .here
@@ -739,7 +792,7 @@ fastimage
 ;   Giving a part up sends A, why (2 or 3), as a command, which the drive
 ;   code takes for none: it only lets CLK go, which a frame's last pair may
 ;   have left held, so that the next letter need not wait for it.
-        #entries fastopen, onebyte, fastdata, command, quitdrive
+        #entries fastopen, onebyte, overlappart, command, quitdrive
 
 ; Asks the drive code for the part: carry clear when its head comes.
 fastopen
@@ -751,31 +804,22 @@ fastopen
 rtsbyte                 ; ($60, for BIT to set V with)
         rts
 
-; Loads the frames of the part's data, each to the address it comes with,
-; until the end frame brings the address of the data's last byte.
-fastdata
-        lda #0          ; the next frame
-        jsr command
-        jsr getframehead ; its count, address and byte of no meaning
-        lda framehead + 1
-        sta ptr
-        lda framehead + 2
-        sta ptr + 1
-        ldx framehead
-        stx count
-        beq ended
-        inx
-        beq broken
-        sbc #>$d000 - $100 ; V set for a frame that may reach the I/O area,
-        cmp #>$e000 - ($d000 - $100) ; whose bytes are stored with all
-        bcs +           ; RAM banked in (the carry is set: receive leaves
-        bit rtsbyte     ; it so); bit 6 set
-+       ldy #0
-        jsr receive
-        bcs fastdata    ; (receive leaves the carry set)
-ended   jmp decrunchpart
-broken  jsr exchange
-        jmp unreadable
+; Calls the routine of this page whose address's low byte is in A with the
+; KERNAL and I/O banked in, from the work that loads the part's frames
+; while it decrunches, beneath the I/O area; Y and V go through to it.
+iocall  ldx #kernalio
+        stx port
+        sta called
+        jsr pathslot
+called = * - 2
+        ldx #allram
+        stx port
+        rts
+        .cerror >getframehead != >pathslot || >receive != >pathslot || >asknext != >pathslot, "iocall's routines must lie in its page"
+
+; Asks for the next frame.
+asknext lda #0
+        jmp command
 
 ; Waits until the drive code lets DATA go, and takes the frame's first
 ; byte (getframe) or a data frame's head (getframehead); the head's bytes
@@ -967,18 +1011,34 @@ beneathimage
 ; Decrunches, the RAM vectors at $FFFA-$FFFF taking interrupts to the
 ; routing meanwhile (from before the data loads), and gives them their
 ; bytes back after; a part that reaches the last page brings its own, so
-; it decrunches with interrupts held off.
+; it loads and decrunches with interrupts held off (but for an NMI). On
+; the fast path (overlapbeneath) the part's frames come in meanwhile.
+overlapbeneath
+        lda #0
+        .byte $2c       ; BIT abs: passes over the LDA
 decrunchbeneath
+        lda #1
+        sta allin
         ldx endpage
         inx
         beq +
         plp             ; the caller's interrupt flag while decrunching:
         php             ; the routing's vectors are in place
-+       jsr decrunch
++       tsx             ; where a failed frame goes back to
+        stx failedsp
+        jsr firstframe
+again   jsr decrunch
+        jsr lastframes
+        jsr swapvectors
+        jmp kernalback
 
 ; Exchanges the RAM vectors with the routing's; not for a part that
 ; reaches the last page.
 exchangebeneath
+        jsr swapvectors
+        jmp kernalback
+
+swapvectors
         ldx endpage
         inx
         beq +
@@ -990,7 +1050,7 @@ exchangebeneath
         sta $fffa,x
         dex
         bpl -
-+       jmp kernalback
++       rts
 
 ; Copies the end over the path's code, and comes back.
 copybeneath
@@ -1002,9 +1062,204 @@ copybeneath
         jmp kernalback
 
 vectors .word nmi, 0, irq ; exchanged with $FFFA-$FFFF while decrunching
+
+; Takes the frames that come after the decruncher is done, to the end one.
+lastframes
+        lda allin
+        bne +
+        jsr fetch
+        jmp lastframes
++       rts
+
+; A failed frame, from fetch: back where the decrunching started, with the RAM vectors
+; exchanged back, to kernalback's end of it and on to unreadable.
+brokenframe
+        ldx failedsp
+        txs
+        jsr swapvectors
+        pla             ; tobeneath's flags, over the way to unreadable
+        tax
+        lda #>unreadable - 1
+        pha
+        lda #<unreadable - 1
+        pha
+        txa
+        pha
+        jmp kernalback
+
         .here
 beneathend
-        .cerror endcopy + beneathend - endimage > endcopy + $100, "the end's page is full"
+; The fast path's loading's variables, in the rest of the end's page.
+allin   = endcopy + beneathend - endimage ; not 0 once the whole part is in
+failedsp = allin + 1    ; the stack where the decrunching started
+below   = failedsp + 1  ; 2: the highest address whose byte is not in yet
+programlast = below + 2 ; 2: the program's last address
+        .cerror programlast + 2 > endcopy + $100, "the end's page is full"
+
+loadingimage
+        .logical loading
+; The fast path's loading while the part decrunches. The drive code sends
+; the data's pieces from its top down, as the part file holds them (see
+; doc/crunch-format.md), and the decruncher reads from the top down too:
+; where its reading moves into the page below, it waits till that page's
+; bytes are all in. Frames come in only while it waits, and each asks for
+; the next at once, so the drive reads while the C64 decrunches. What is
+; in reaches from the data's top down to below: a frame that ends right
+; below it moves it down. One that comes before a piece above it (the
+; drive takes a track's sectors as they pass) counts as in only once the
+; end frame is, and so do the rest of the head's block and the last
+; piece, which lie at the data's bottom.
+
+; Takes the first frame, the rest of the head's block, which holds the
+; data's last address, and sets the decruncher to start there once that
+; page is in; nothing for a part loaded already.
+firstframe
+        lda allin
+        bne ret
+        lda dst         ; the program's last address, for a start again
+        sta programlast
+        lda dst + 1
+        sta programlast + 1
+        lda #$ff        ; (no frame lies above this)
+        sta below
+        sta below + 1
+        lda #<asknext
+        jsr iocall
+        jsr fetch
+        jsr startover
+        jmp needpage
+
+; The decruncher's pointers, and what is in, as at the start: the data's
+; last address lies two bytes above its load address.
+startover
+        lda programlast
+        sta dst
+        lda programlast + 1
+        sta dst + 1
+        lda crunchedat
+        sta src
+        lda crunchedat + 1
+        sta src + 1
+        ldy #3
+        lda (src),y
+        sta below + 1
+        tax
+        dey
+        lda (src),y
+        sta below
+        sta src
+        stx src + 1
+        ldy #0
+        rts
+
+; Called by the decruncher where its reading moves into the page below
+; (pagedown), or at the start (needpage): comes back once the page src
+; lies in is all in. Keeps X, Y and the carry.
+pagedown
+        dec src + 1
+needpage
+        php
+        txa
+        pha
+        tya
+        pha
+-       lda allin
+        bne +
+        lda below + 1
+        cmp src + 1
+        bcc +
+        jsr takeframe
+        jmp -
++       pla
+        tay
+        pla
+        tax
+        plp
+ret     rts
+
+; Takes a frame for the waiting decruncher, whose pointer and some of whose
+; zero page receiving uses.
+takeframe
+        ldx #4
+-       lda decruncherzp,x
+        tay
+        lda 0,y
+        pha
+        dex
+        bpl -
+        jsr fetch
+        ldx #0
+-       lda decruncherzp,x
+        tay
+        pla
+        sta 0,y
+        inx
+        cpx #5
+        bne -
+        rts
+decruncherzp .byte src, src + 1, offset, offset + 1, bits
+
+; Takes the next frame to where it goes and asks for the one after: the end
+; frame says the whole part is in, a failed one gives the part up.
+fetch   lda #<getframehead
+        jsr iocall
+        ldx framehead
+        beq ended
+        inx
+        bne +
+        jmp brokenframe
++       stx count
+        dec count
+        lda framehead + 1
+        sta ptr
+        lda framehead + 2
+        sta ptr + 1
+        clv
+        sec
+        sbc #>$d000 - $100 ; V set for a frame that may reach the I/O area,
+        cmp #>$e000 - ($d000 - $100) ; whose bytes are stored with all
+        bcs +           ; RAM banked in
+        bit rtsbyte
++       ldy #0
+        lda #<receive
+        jsr iocall
+        lda #<asknext
+        jsr iocall
+track   lda below       ; how far below what is missing it ends (its
+        sec             ; address stays in the frame's head: a start
+        sbc framehead + 1 ; again moves src, which is ptr)
+        tax
+        lda below + 1
+        sbc framehead + 2
+        bcc startagain  ; above it
+        bne done        ; further below: in once the end frame is
+        cpx count
+        bcc startagain  ; reaching above it
+        bne done
+        lda framehead + 1 ; right below it: what is in reaches down to
+        sta below       ; it
+        lda framehead + 2
+        sta below + 1
+        rts
+ended   inc allin
+done    rts
+
+; A frame that reaches above what is missing: the drive code has gone back
+; to the part's second block (a link broke the disk tool's order), and
+; sends every piece again in the chain's order, over what the decruncher
+; wrote. So the decrunching starts again from the top, where this frame
+; is the first.
+startagain
+        ldx failedsp
+        txs
+        jsr startover
+        jsr track
+        jsr needpage
+        jmp again
+
+        .here
+loadingend
+        .cerror loading + loadingend - loadingimage > loading + $100, "the loading's page is full"
 
 driveimage
 drivecode .block

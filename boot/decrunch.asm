@@ -4,7 +4,8 @@
 ; Call:     src ($FB/$FC) = the address of the crunched data's last byte,
 ;           the data lying where its load address put it; dst ($FD/$FE) =
 ;           the program's last address, which the crunched data's first two
-;           bytes hold (the loader meets them first).
+;           bytes hold (the loader meets them first). The caller supplies
+;           pagedown (see nextsrc), which may wait for the data to come.
 ; Returns:  the program stands at its own addresses; Y = 0, A and X
 ;           changed. Nothing outside the program, the crunched data, the
 ;           stack, the zero page below and the decruncher's own code (its
@@ -37,11 +38,21 @@ firstbit .macro keep
         sec             ; the marker that says when the byte is used up
         rol a
         sta bits
-        #lower src      ; the carry, the bit taken, stays
+        #nextsrc        ; the carry, the bit taken, stays
         .if \keep
         txa
         .endif
 +
+        .endm
+
+; Moves src down by one; where it moves into the page below, pagedown
+; moves it and comes back once that page may be read (keeping X, Y and
+; the carry): the caller's, as the loader may still be bringing the data.
+nextsrc .macro
+        lda src
+        bne +
+        jsr pagedown
++       dec src
         .endm
 
 ; Moves a pointer down by one.
@@ -88,7 +99,7 @@ newmatch
         lda (src),y
         lsr a           ; the length's first bit comes out
 low     sta offset
-        #lower src      ; leaves the carry alone
+        #nextsrc        ; leaves the carry alone
         lda #2
         bcs longlength  ; and on to the copy
 
@@ -124,7 +135,7 @@ aftermatch
         bcs longrun
         lda (src),y     ; a single literal, the most common run, is moved
         sta (dst),y     ; without a copy
-        #lower src
+        #nextsrc
         #lower dst      ; and on, after literals
 
 ; After a literal run: a match at the last offset, or a new match.
@@ -147,7 +158,7 @@ longrun jsr gammaone
         sta src
         sta literals
         bcs +
-        dec src + 1
+        jsr pagedown
 +       lda src + 1
         sta literals + 1
         tya

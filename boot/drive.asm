@@ -15,22 +15,26 @@
 ;                ($0110-$0213); till the first block comes, the bootstrap's
 ;                second stage ($0110-$0176) and the upload's first bytes,
 ;                the start and the zero page's image ($0186-$0254)
-;   $0255-$079A  this code
-;   $079B-$07FD  the code that reads the directory, once; its last lines,
+;   $0255-$0770  this code
+;   $0771-$07D3  the code that reads the directory, once; its last lines,
 ;                which let CLK go, serve every part's end too
-;   $07FE-$07FF  free; the bootstrap comes at the top ($0768-$07FF)
+;   $07D4-$07FF  free; the bootstrap comes at the top ($0768-$07FF)
 ;
 ; The disk tool's order
 ;   The disk tool puts each file's blocks on a track seven sectors apart,
 ;   from sector 0 of each track on (eight where the seventh is taken), and
 ;   goes on at sector 0 of the next track, the tracks taken from 17 down
 ;   to 1 and then from 19 up; each part follows the one with the letter
-;   before it. A part whose second block lies where that order puts it is
-;   read a track at a time, whichever of its sectors passes first: the
-;   order gives each sector's place in the part, and so where its bytes
-;   go. Every block's link is checked against the order; one that breaks
-;   it sends the drive back to the part's second block, in the chain's
-;   order, which reads any disk.
+;   before it (on tracks of 21 sectors one or two places on, where its
+;   second block comes eight sectors after its first). A part whose second
+;   block lies where that order puts it is read a track at a time,
+;   whichever of its sectors passes first: the order gives each sector's
+;   place in the part, and so where its bytes go (the cruncher writes the
+;   data's pieces from its top down: block k's go 254 k below the data's
+;   last address, which the head's block holds, and the last block's right
+;   above the head's block's). Every block's link is checked against the
+;   order; one that breaks it sends the drive back to the part's second
+;   block, in the chain's order, which reads any disk.
 
 ; Bytes as the drive keeps them
 ;   Decoding leaves each byte in its sent form, its bits in the order the
@@ -53,8 +57,7 @@
 ;     head      126, then the part file's first 126 bytes
 ;     data      n (1-254), the address for its bytes less one, low byte
 ;               first, a byte of no meaning, n bytes
-;     end       0, then the part's last address (where its data ends), a
-;               byte of no meaning
+;     end       0, then three bytes of no meaning
 ;     failed    $FF, and for a data frame three bytes more: the part or
 ;               the block could not be read
 ;   A frame's last pair may be read late (an interrupt between the C64's
@@ -89,22 +92,20 @@ atn     = $24           ; the bus port as last seen: bit 7, ATN
 entry   = $26           ; 3: the directory entry being looked at, then the
                         ; track and sector it names
 u       = $29           ; scratch
-endaddr = $00           ; 2: the address of the part's last byte
+lastindex = $00         ; the index of the part's last block
 rule    = $0f           ; bit 7 set while the part's blocks lie in the
                         ; disk tool's order (below), read as they pass
 origin  = $10           ; the index in the part of the block at this
 fromsector = $2a        ; sector of track want, the first still to read
                         ; there; in chain order, of the block next names
-final   = $1f           ; not 0 once the part's last block is read
 part    = $2b           ; the letter of the part asked for last
-bound   = $2c           ; the next part's first sector on track want, or $FF
 count   = $23           ; the part's blocks on track want
 index   = $25           ; a block's index in the part
 placesof = (places - 2 * "A") & $ff ; + twice a letter: its place, through
                         ; "Z" + 1, whose track is 0 (the table after places)
-nextplaces = placesof + 2 ; + twice a letter: the next's
-base    = $20           ; 2: block k's bytes go above base + 254 k
-rangeend = $2d          ; 2: the part's last address, from its head
+base    = $20           ; 2: the part's last block's bytes go above it
+datalast = $2d          ; 2: the address of the part's data's last byte,
+                        ; from its head's block
 ahead   = $2f           ; the letter of the part whose head the buffer holds,
                         ; read ahead; 0 for none
 places  = $30           ; 2 a part, from AA to ZA: its first block's track
@@ -252,6 +253,16 @@ sectorbit
 zeropageend
         .cerror zeropage + zeropageend - zeropageimage > $100, "the zero page is full"
 
+; A part or a block that cannot be read: $FF, the whole frame for a head,
+; and three bytes more after it for a data frame.
+broken  lda #4
+        .byte $2c       ; BIT abs: passes over the LDA
+fail    lda #1
+        ldx #sentform($ff)
+        stx id
+        ldy #0
+        jsr sendframe
+
 loop    jsr receive
         bmi quit
         bne letter
@@ -268,31 +279,46 @@ letter  cmp #"A"        ; nothing to answer
         bcs fail
 readahead
         jsr linkof
-        lda next        ; a part with nothing after its head fails (the
-        bne +           ; file's last byte is at the link's sector byte)
-        lda next + 1
-        cmp #128
+        lda next        ; a part whose head's block ends before the data's
+        bne +           ; last address fails (the file's last byte is at
+        lda next + 1    ; the link's sector byte)
+        cmp #129
         bcc fail
-+       ldy #127        ; the part's last address ends the head
++       ldy #129        ; the data's last address follows the head
         jsr plainat
-        sta rangeend + 1
+        sta datalast + 1
         dey
         jsr plainat
-        sta rangeend
+        sta datalast
         ldy #3          ; the crunched data goes two bytes above its load
-        jsr plainat     ; address, which the file's first two bytes hold:
-        sta base + 1    ; block k's bytes from base + 254 k + 1 on, the
-        dey             ; head's from base + 126 + 1 (base is 125 below
-        jsr plainat     ; the load address)
-        sec
-        sbc #125
+        jsr plainat     ; address, which the file's first two bytes hold,
+        sta base + 1    ; the head's 128 bytes after it; the part's last
+        dey             ; block's bytes go right above them (base is 129
+        jsr plainat     ; above the load address)
+        clc
+        adc #129
         sta base
-        bcs +
-        dec base + 1
-+       lda #1          ; the second block's index
+        bcc +
+        inc base + 1
++       lda datalast    ; the blocks after the head: as many as it takes,
+        clc             ; 254 bytes each, to fill what lies above base up
+        sbc base        ; to the data's last byte, that is 1 and one more
+        sta u           ; for each 254 in that less one (a part of one
+        lda datalast + 1 ; block has none: what its count comes to, if
+        sbc base + 1    ; it ends at all, is never used)
+        ldx #0
+-       inx
+        tay
+        lda u
+        sbc #254
+        sta u
+        tya
+        sbc #0
+        bcs -
+        stx lastindex
+        lda #1          ; the second block's index
         sta origin
         lsr a
-        sta final
         sta rule
         ror pending     ; the head's block has bytes left (the carry)
         jsr rulenext    ; a part whose second block lies where the disk
@@ -303,32 +329,17 @@ readahead
         sta want
         stx fromsector
         jsr settrack
-        jsr anyleft
-        beq +
-        sec
-        ror rule
 +       lda base        ; addr: one below where the head's rest goes
-        clc
-        adc #126
+        sec
+        sbc #128
         sta addr
         lda base + 1
-        adc #0
+        sbc #0
         sta addr + 1
         lda #sentform(126) ; the head, once all this is done (the C64
         sta block + 1   ; sends the next command soon after its last
         ldy #block + 1 - id ; pair): its length where the link was, then
         lda #127        ; the file's bytes up to the crunched data
-        jsr sendframe
-        jmp loop
-
-; A part or a block that cannot be read: $FF, the whole frame for a head,
-; and three bytes more after it for a data frame.
-broken  lda #4
-        .byte $2c       ; BIT abs: passes over the LDA
-fail    lda #1
-        ldx #sentform($ff)
-        stx id
-        ldy #0
         jsr sendframe
         jmp loop
 
@@ -353,9 +364,9 @@ nextframe
         bmi anyblock
         lda next        ; in chain order
         bne chainblock
-end     lda endaddr     ; the address of the data's last byte
+end     lda datalast    ; the address of the data's last byte
         sta addr
-        lda endaddr + 1
+        lda datalast + 1
         sta addr + 1
         lda #0
         jsr sendhead
@@ -374,27 +385,26 @@ chainblock
         lda next + 1
         sta sector
         jsr readblock
-        bcs broken
+        bcs tobroken
         lda origin
         inc origin
         bcc gotblock    ; (read: the carry is clear)
 anyblock
         jsr anyleft     ; as they pass: a sector of this track still to
         bne readone     ; read, or the next track's
-        lda final
-        bne end
         lda origin      ; the next track's first block follows this one's
         clc
         adc count
         sta origin
+        lda lastindex   ; unless this track held the part's last
+        cmp origin
+        bcc end
         lda #0
         sta fromsector
         lda want
         jsr nexttrack
         sta want
         jsr settrack
-        jsr anyleft
-        beq tobroken    ; the part's range ends before its last block
 readone jsr readany
         bcc +
 tobroken
@@ -416,17 +426,9 @@ gotblock
         jsr linkof
         bit rule
         bpl framed
-        lda next
-        bne +
-        inc final       ; the last: the next file's sectors follow it
-        lda sector
--       jsr sectorafter
-        bcs framed
-        pha
-        jsr clearbit    ; (leaves the carry clear)
-        pla
-        bcc -
-+       jsr rulenext
+        lda next        ; the last block has no link to check
+        beq framed
+        jsr rulenext
         cmp next
         bne +
         cpx next + 1
@@ -443,25 +445,7 @@ frame   sty first
         sbc first
         adc #0          ; the carry is set: plus one
         sta size
-        clc             ; the frame's last byte: past the part's range
-        adc addr        ; only in another file's block, read as the
-        sta u           ; part's last track passed, which is skipped
-        lda addr + 1
-        adc #0
-        sta t
-        lda rangeend
-        cmp u
-        lda rangeend + 1
-        sbc t
-        bcs +
-        jmp nextframe
-+       txa             ; the part's last block: where its data ends
-        bne +
-        lda u
-        sta endaddr
-        lda t
-        sta endaddr + 1
-+       jsr sendsized
+        jsr sendsized
         ldy first
         lda size
         jsr sendmore
@@ -545,40 +529,38 @@ sectorafter
 lastin  .byte 10, 11, 12, 20 ; the order's last sector on a track of 17, 18,
                         ; 19 and 21 sectors
 
-; Where block A's bytes go, less one, into addr: base + 254 A.
+; Where block A's bytes go, less one, into addr: the part's last block's
+; right above the head's, from base + 1 on, and any other's 254 A below
+; the data's last byte (the cruncher writes the data's pieces from its top
+; down, for the decruncher reads it so).
 placeof ldx #0
         stx t
-        sta u
-        asl a
-        rol t
-        sta addr
+        cmp lastindex
+        bne +
         lda base
-        sec
-        sbc addr
         sta addr
         lda base + 1
-        sbc t
+        sta addr + 1
+        rts
++       sta u
+        asl a
+        rol t
         clc
-        adc u
+        adc datalast
+        sta addr
+        lda datalast + 1
+        adc t
+        sec
+        sbc u
         sta addr + 1
         rts
 
 ; Into left, the sectors of track want from fromsector on in the disk
-; tool's order, up to the track's last or to the next part's first sector
-; (the disk tool puts the next letter's part right after this one); into
-; count, how many.
+; tool's order, up to the track's last or to the part's last block (whose
+; index is lastindex, fromsector's being origin); into count, how many;
+; and that the part is read in the disk tool's order.
 settrack
-        lda #$ff        ; the next part's first sector here, if it starts
-        sta bound       ; on this track
-        lda part
-        asl a
-        tax
-        lda nextplaces,x ; (the zero page wraps; past "Z", track 0)
-        cmp want
-        bne +
-        lda nextplaces + 1,x
-        sta bound
-+       lda #0
+        lda #0
         sta left
         sta left + 1
         sta left + 2
@@ -589,12 +571,17 @@ settrack
         ora left,y
         sta left,y
         inc count
+        lda count       ; the block's index after this one
+        clc
+        adc origin
+        sbc lastindex   ; (the carry is clear: less one more)
+        beq +
         lda u
         jsr sectorafter
-        bcs +
-        cmp bound
-        bne -
-+       rts
+        bcc -
++       lda #$80        ; the part is read in the disk tool's order
+        sta rule
+        rts
 
 ; Clears sector A's bit in left.
 clearbit

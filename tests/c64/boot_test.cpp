@@ -232,7 +232,7 @@ d64image scattered(const d64image& image, int kept) {
 // takes a part whose second block lies where the disk tool puts it to lie
 // so throughout, and has to notice the link that says otherwise.
 TEST_F(boottest, PartsScatteredOverTheDiskLoadByteForByte) {
-  for (const int kept : {0, 4}) {
+  for (const int kept : {0, 4, 24}) {
     SCOPED_TRACE("blocks kept in place: " + std::to_string(kept));
     const filebytes big = noise(0x2000, 12000);
     builddisk({{"a", printer(0x0801, 'A')},

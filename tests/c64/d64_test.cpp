@@ -58,28 +58,32 @@ TEST(d64, WrittenFilesReadBackWithTheirNamesAndBytes) {
 // A file takes the tracks from the directory inwards to track 1, then
 // outwards from it: the head moves a track at a time but once. On each
 // track it goes seven sectors on (eight where the seventh is taken), from
-// sector 0 of each track after the first; the file after it goes on from
-// its last sector.
+// sector 0 of each track after the first. Each file starts where its
+// second block comes eight sectors after its first on a track of 21.
 TEST(d64, AFileGoesOnATrackAwayAtATimeSevenSectorsOn) {
   const d64image image = buildimage(
       "TARV", "00", {{"SMALL", filled(300, 5)}, {"BIG", filled(150000, 6)}});
   std::vector<int> tracks;
-  int lasttrack = 0, lastsector = -1;
   for (const char* name : {"SMALL", "BIG"}) {
+    int lasttrack = 0, lastsector = -1, block = 0;
     for (const std::size_t index : chainof(image, name)) {
       int track = 1;
       while (index >= static_cast<std::size_t>(sectorcount(track))) ++track;
       const int sectors = sectorspertrack(track);
       const int sector = static_cast<int>(index) - sectorcount(track - 1);
       if (tracks.empty() || tracks.back() != track) tracks.push_back(track);
-      if (track != lasttrack) {
+      if (lasttrack != 0 && track != lasttrack) {
         EXPECT_EQ(sector, 0) << name << ": track " << track;
-      } else {
+      } else if (lasttrack != 0) {
         const int step = ((sector - lastsector) % sectors + sectors) % sectors;
+        if (block == 1) {
+          EXPECT_EQ(step, 8) << name;
+        }
         EXPECT_TRUE(step == 7 || step == 8) << name << ": track " << track;
       }
       lasttrack = track;
       lastsector = sector;
+      ++block;
     }
   }
   std::vector<int> expected;

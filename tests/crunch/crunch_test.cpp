@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         edgecase{"random_50k", programat(0x0801, randombytes(50000, 4))},
         edgecase{"ending_at_ffff",
                  programat(0x10000 - 3000, randombytes(3000, 5))},
-        edgecase{"beneath_io", programat(0xD300, randombytes(3328, 9))},
+        edgecase{"beneath_io", programat(0xD400, randombytes(3072, 9))},
         edgecase{"starting_just_above_the_floor",
                  programat(0x0480, programbytes(2000, 0x20))},
         // A pattern repeats at each distance where the offset's code
@@ -105,8 +105,45 @@ INSTANTIATE_TEST_SUITE_P(
 // The example doc/crunch-format.md works through, byte for byte.
 TEST(crunch, WritesTheDocumentedExample) {
   EXPECT_EQ(crunchprogram(programat(0x1000, {1, 2, 1, 2, 1, 2})),
-            (programbytes{0xFC, 0x0F, 0x05, 0x10, 0xFE, 0xFF, 0x03, 0x01, 0x02,
-                          0x4A}));
+            (programbytes{0xFA, 0x0F, 0x05, 0x10, 0x03, 0x10, 0xFE, 0xFF, 0x03,
+                          0x01, 0x02, 0x4A}));
+}
+
+// A part file's blocks put where the loaders put them: the first block's
+// data at the load address, each full block after it 254 bytes further
+// down from the data's top, and the file's last block right above the
+// first block's data.
+programbytes placedasloaded(const programbytes& written) {
+  const std::uint32_t load = written[0] | written[1] << 8;
+  const std::uint32_t datalast = written[4] | written[5] << 8;
+  programbytes memory(datalast + 1 - load);
+  const std::size_t first = std::min(written.size() - 2, headdatabytes);
+  std::copy_n(written.begin() + 2, first, memory.begin());
+  std::size_t top = memory.size();
+  for (std::size_t from = 2 + first; from < written.size();
+       from += piecebytes) {
+    const std::size_t size = std::min(piecebytes, written.size() - from);
+    const std::size_t at = from + size == written.size() ? headdatabytes
+                                                          : top - size;
+    std::copy_n(written.begin() + static_cast<std::ptrdiff_t>(from), size,
+                memory.begin() + static_cast<std::ptrdiff_t>(at));
+    top -= size;
+  }
+  return memory;
+}
+
+// The pieces above the first block's data, from none to a last block of
+// every size, come back to memory's order as the loaders place them.
+TEST(crunch, WritesThePiecesInTheOrderTheyAreDecrunched) {
+  for (const std::size_t size : {20, 700, 1020, 1021, 1200}) {
+    const programbytes crunched =
+        crunchprogram(programat(0x1000, randombytes(size, 13)));
+    const programbytes written = inpartorder(crunched);
+    EXPECT_EQ(written.size(), crunched.size());
+    EXPECT_EQ(placedasloaded(written),
+              programbytes(crunched.begin() + 2, crunched.end()))
+        << size << " bytes";
+  }
 }
 
 TEST(crunch, RefusesProgramsItCannotDecrunchInPlace) {
@@ -120,10 +157,12 @@ TEST(crunch, RefusesProgramsItCannotDecrunchInPlace) {
                 "the program runs past $FFFF"},
         refusal{programat(0xC000, randombytes(0x1200, 10)),
                 "the program or its crunched data would reach into "
-                "$D000-$D1FF, where the loader keeps its decruncher and its end"},
-        refusal{programat(0xD1F0, randombytes(0x100, 11)),
+                "$D000-$D2FF, where the loader keeps its decruncher, its end and "
+                "its loading"},
+        refusal{programat(0xD2F0, randombytes(0x100, 11)),
                 "the program or its crunched data would reach into "
-                "$D000-$D1FF, where the loader keeps its decruncher and its end"},
+                "$D000-$D2FF, where the loader keeps its decruncher, its end and "
+                "its loading"},
         refusal{programat(0x0402, randombytes(100, 8)),
                 "the program starts too low to decrunch in place: its crunched "
                 "data would start below $0400, where the loader lives"}}) {
@@ -156,7 +195,7 @@ class crunchertool : public ::testing::Test {
 };
 
 TEST_F(crunchertool, WritesTheCrunchedProgram) {
-  const programbytes program = programat(0x0801, programbytes(5000, 0x55));
+  const programbytes program = programat(0x0801, randombytes(1000, 12));
   writefile(work / "a.prg", program);
   fs::create_directories(work / "out");
 
@@ -165,7 +204,8 @@ TEST_F(crunchertool, WritesTheCrunchedProgram) {
 
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, "");
-  EXPECT_EQ(readfile(work / "out" / "a.crunched"), crunchprogram(program));
+  EXPECT_EQ(readfile(work / "out" / "a.crunched"),
+            inpartorder(crunchprogram(program)));
 }
 
 TEST_F(crunchertool, FailsWithoutLeavingOutput) {

@@ -57,11 +57,11 @@ struct decruncher {
 
 decrunched referencedecrunch(memoryimage& memory, std::uint32_t load,
                              std::uint32_t dataend) {
-  // The program's last address lies at the bottom, for the loader; the
-  // stream is read from the top down to it.
+  // The program's and the data's last addresses lie at the bottom, for the
+  // loader; the stream is read from the top down to them.
   const std::uint32_t last = memory[load] | memory[(load + 1) & 0xFFFF] << 8;
   decruncher d{
-      memory, load + 2, static_cast<std::int64_t>(dataend) - 1, last, 0, 0, {}};
+      memory, load + 4, static_cast<std::int64_t>(dataend) - 1, last, 0, 0, {}};
   std::uint32_t offset = 0;
   bool aftermatch = true;
   while (d.problem.empty()) {

@@ -1,6 +1,7 @@
 #include "crunch.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 
 #include "parse.h"
@@ -8,15 +9,14 @@
 
 namespace {
 
-// The stream for program bytes that end at the address, in the order the
-// decruncher reads it, and the largest lead (bytes written less bytes read)
+// The stream for the program's bytes, in the order the decruncher reads it, and the largest lead (bytes written less bytes read)
 // the decruncher ever has over its reading, which sets the safety margin.
 struct crunchedstream {
   bytes stream;
   std::int64_t mostahead;
 };
 
-crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
+crunchedstream crunchstream(const bytes& content) {
   // The decruncher writes from the program's end downwards, so the cruncher
   // sees the program back to front.
   const bytes reversed(content.rbegin(), content.rend());
@@ -52,12 +52,6 @@ crunchedstream crunchstream(const bytes& content, std::uint16_t end) {
   }
   out.bit(true);
   out.gamma(endmark);
-  // The program's last address comes at the bottom, where a loader meets
-  // it first: it knows the whole range before it writes a byte, and hands
-  // it to the decruncher, which starts writing there.
-  const auto last = static_cast<std::uint16_t>(end - 1);
-  out.byte(static_cast<std::uint8_t>(last >> 8));
-  out.byte(static_cast<std::uint8_t>(last));
   return crunchedstream{out.written(), mostahead};
 }
 
@@ -73,9 +67,9 @@ bytes crunchprogram(const bytes& program) {
   if (end > 0x10000) {
     throw cruncherror("the program runs past $FFFF");
   }
-  const crunchedstream crunched =
-      crunchstream(content, static_cast<std::uint16_t>(end));
-  const auto size = static_cast<std::int64_t>(crunched.stream.size());
+  const crunchedstream crunched = crunchstream(content);
+  const auto size = static_cast<std::int64_t>(crunched.stream.size()) +
+                    static_cast<std::int64_t>(addressbytes);
   const std::int64_t load =
       std::min<std::int64_t>(static_cast<std::int64_t>(end) - size -
                                  std::max<std::int64_t>(crunched.mostahead, 0),
@@ -87,12 +81,36 @@ bytes crunchprogram(const bytes& program) {
   }
   if (load < static_cast<std::int64_t>(residentto) && end > residentfrom) {
     throw cruncherror(
-        "the program or its crunched data would reach into $D000-$D1FF, "
-        "where the loader keeps its decruncher and its end");
+        "the program or its crunched data would reach into $D000-$D2FF, "
+        "where the loader keeps its decruncher, its end and its loading");
   }
-  bytes file(crunched.stream.size() + 2);
-  file[0] = static_cast<std::uint8_t>(load);
-  file[1] = static_cast<std::uint8_t>(load >> 8);
-  std::copy(crunched.stream.rbegin(), crunched.stream.rend(), file.begin() + 2);
+  // The program's last address and the data's come at the bottom, where a
+  // loader meets them first: it knows the whole range before it writes a
+  // byte and hands the program's end to the decruncher, which starts
+  // writing there; the data's end says where the pieces above go.
+  const auto last = static_cast<std::uint16_t>(end - 1);
+  const auto datalast = static_cast<std::uint16_t>(load + size - 1);
+  bytes file(2 + addressbytes + crunched.stream.size());
+  auto at = file.begin();
+  for (const std::uint16_t address : {static_cast<std::uint16_t>(load), last,
+                                      datalast}) {
+    *at++ = static_cast<std::uint8_t>(address);
+    *at++ = static_cast<std::uint8_t>(address >> 8);
+  }
+  std::copy(crunched.stream.rbegin(), crunched.stream.rend(), at);
+  return file;
+}
+
+bytes inpartorder(const bytes& crunched) {
+  const std::size_t head = 2 + headdatabytes;
+  if (crunched.size() <= head) return crunched;
+  bytes file(crunched.begin(), crunched.begin() + head);
+  const auto piece = static_cast<std::ptrdiff_t>(piecebytes);
+  auto top = crunched.end();
+  while (top - (crunched.begin() + head) > piece) {
+    file.insert(file.end(), top - piece, top);
+    top -= piece;
+  }
+  file.insert(file.end(), crunched.begin() + head, top);
   return file;
 }

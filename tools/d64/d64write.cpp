@@ -26,6 +26,13 @@ void allocate(d64image& image, int track, int sector) {
   --entry[0];
 }
 
+void release(d64image& image, int track, int sector) {
+  std::uint8_t* entry = bamentry(image, track);
+  entry[1 + sector / 8] =
+      static_cast<std::uint8_t>(entry[1 + sector / 8] | 1 << (sector % 8));
+  ++entry[0];
+}
+
 void padname(std::uint8_t* field, const std::string& name, std::size_t size) {
   for (std::size_t i = 0; i < size; ++i) {
     field[i] = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0xA0;
@@ -103,10 +110,36 @@ place nextsector(d64image& image, const std::vector<int>& tracks,
   throw d64error("the disk is full");  // ruled out by the size check
 }
 
+// On a track of 21 sectors every third step finds its sector taken and
+// goes one further, eight sectors on. A file starts where its second block
+// comes such a step after its first, as far as the disk has blocks to
+// spare: the boot program's drive code reads a part's first block, sends
+// its head and then reads the second, and seven sectors of the fastest
+// zone pass before it can. The places passed over are taken while the
+// files are written, which keeps the order, and let go after.
+void alignfirstblock(d64image& image, const std::vector<int>& tracks,
+                     std::size_t& trackindex, int& sector, int& spare,
+                     std::vector<place>& passed) {
+  for (; spare > 0 && trackindex < tracks.size(); --spare) {
+    const std::uint8_t free = bamentry(image, tracks[trackindex])[0];
+    if (free == 0) {
+      ++trackindex;
+      sector = -filesinterleave;
+      ++spare;
+      continue;
+    }
+    const int sectors = sectorspertrack(tracks[trackindex]);
+    if (sectors != 21 || (sectors - free) % 3 == 2) return;
+    passed.push_back(nextsector(image, tracks, trackindex, sector));
+  }
+}
+
 void writefile(d64image& image, const d64file& file,
                const std::vector<int>& tracks, std::size_t& trackindex,
-               int& sector, std::uint8_t* entry) {
+               int& sector, int& spare, std::vector<place>& passed,
+               std::uint8_t* entry) {
   const int blocks = blocksfor(file.content.size());
+  alignfirstblock(image, tracks, trackindex, sector, spare, passed);
   place current = nextsector(image, tracks, trackindex, sector);
   entry[0] = 0x82;  // a closed PRG
   entry[1] = static_cast<std::uint8_t>(current.track);
@@ -180,6 +213,8 @@ d64image buildimage(const std::string& diskname, const std::string& id,
   const std::vector<int> tracks = trackorder();
   std::size_t trackindex = 0;
   int sector = -filesinterleave;
+  int spare = freeblocks - needed;
+  std::vector<place> passed;
   int directorysector = 1;
   std::uint8_t* directory = sectorat(image, directorytrack, directorysector);
   allocate(image, directorytrack, directorysector);
@@ -199,8 +234,9 @@ d64image buildimage(const std::string& diskname, const std::string& id,
       allocate(image, directorytrack, directorysector);
       directory[1] = 0xFF;
     }
-    writefile(image, files[i], tracks, trackindex, sector,
+    writefile(image, files[i], tracks, trackindex, sector, spare, passed,
               directory + 32 * (i % 8) + 2);
   }
+  for (const place& free : passed) release(image, free.track, free.sector);
   return image;
 }

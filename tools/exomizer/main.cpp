@@ -1,7 +1,7 @@
 // The bundled cruncher: takes the command line partdisk gives the cruncher,
 // "-l auto -o OUT SRC", and writes OUT as SRC crunched in the format of
 // doc/crunch-format.md, loading at the address from which it decrunches in
-// place.
+// place, its pieces in the order a part file's blocks bring them.
 
 #include <filesystem>
 #include <fstream>
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
       throw cruncherror("usage: exomizer -l auto -o OUT SRC");
     }
     const bytes program = readprogram(arguments[4]);
-    writecrunched(arguments[3], crunchprogram(program));
+    writecrunched(arguments[3], inpartorder(crunchprogram(program)));
     return 0;
   } catch (const cruncherror& error) {
     std::cerr << "exomizer: " << error.what() << "\n";
