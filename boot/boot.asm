@@ -1208,8 +1208,8 @@ fetch   lda #<getframehead
         inx
         bne +
         jmp brokenframe
-+       stx count
-        dec count
++       lda framehead
+        sta count
         lda framehead + 1
         sta ptr
         lda framehead + 2

@@ -57,7 +57,8 @@
 ;     head      126, then the part file's first 126 bytes
 ;     data      n (1-254), the address for its bytes less one, low byte
 ;               first, a byte of no meaning, n bytes
-;     end       0, then three bytes of no meaning
+;     end       0, then the address of the data's last byte, a byte of
+;               no meaning
 ;     failed    $FF, and for a data frame three bytes more: the part or
 ;               the block could not be read
 ;   A frame's last pair may be read late (an interrupt between the C64's
@@ -304,8 +305,8 @@ readahead
         clc             ; 254 bytes each, to fill what lies above base up
         sbc base        ; to the data's last byte, that is 1 and one more
         sta u           ; for each 254 in that less one (a part of one
-        lda datalast + 1 ; block has none: what its count comes to, if
-        sbc base + 1    ; it ends at all, is never used)
+        lda datalast + 1 ; block has none: the count the loop comes to
+        sbc base + 1    ; there is never used)
         ldx #0
 -       inx
         tay
@@ -533,16 +534,16 @@ lastin  .byte 10, 11, 12, 20 ; the order's last sector on a track of 17, 18,
 ; right above the head's, from base + 1 on, and any other's 254 A below
 ; the data's last byte (the cruncher writes the data's pieces from its top
 ; down, for the decruncher reads it so).
-placeof ldx #0
-        stx t
-        cmp lastindex
+placeof cmp lastindex
         bne +
         lda base
         sta addr
         lda base + 1
         sta addr + 1
         rts
-+       sta u
++       ldx #0
+        stx t
+        sta u
         asl a
         rol t
         clc

@@ -9,8 +9,9 @@
 
 namespace {
 
-// The stream for the program's bytes, in the order the decruncher reads it, and the largest lead (bytes written less bytes read)
-// the decruncher ever has over its reading, which sets the safety margin.
+// The stream for the program's bytes, in the order the decruncher reads
+// it, and the largest lead (bytes written less bytes read) the decruncher
+// ever has over its reading, which sets the safety margin.
 struct crunchedstream {
   bytes stream;
   std::int64_t mostahead;

@@ -16,8 +16,8 @@
 // KERNAL's variables and the boot program's resident loader.
 constexpr std::uint32_t lowestload = 0x0400;
 // The pages the boot program keeps for itself beneath the I/O area, its
-// decruncher, its end and its loading while it decrunches: neither a program nor its crunched data may reach
-// into them.
+// decruncher, its end and its loading while it decrunches: neither a
+// program nor its crunched data may reach into them.
 constexpr std::uint32_t residentfrom = 0xD000;
 constexpr std::uint32_t residentto = 0xD300;
 

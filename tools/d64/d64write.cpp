@@ -110,27 +110,31 @@ place nextsector(d64image& image, const std::vector<int>& tracks,
   throw d64error("the disk is full");  // ruled out by the size check
 }
 
-// On a track of 21 sectors every third step finds its sector taken and
-// goes one further, eight sectors on. A file starts where its second block
-// comes such a step after its first, as far as the disk has blocks to
-// spare: the boot program's drive code reads a part's first block, sends
-// its head and then reads the second, and seven sectors of the fastest
-// zone pass before it can. The places passed over are taken while the
-// files are written, which keeps the order, and let go after.
+// On a track whose sectors the interleave divides (21 of them) a round of
+// steps ends on its first sector, taken, and goes one further: every third
+// step is eight sectors. A file starts where its second block comes such a
+// step after its first, as far as the disk has blocks to spare: the boot
+// program's drive code reads a part's first block, sends its head and then
+// reads the second, and seven sectors of the fastest zone pass before it
+// can. The places passed over are taken while the files are written, which
+// keeps the order, and let go after.
 void alignfirstblock(d64image& image, const std::vector<int>& tracks,
                      std::size_t& trackindex, int& sector, int& spare,
                      std::vector<place>& passed) {
-  for (; spare > 0 && trackindex < tracks.size(); --spare) {
-    const std::uint8_t free = bamentry(image, tracks[trackindex])[0];
-    if (free == 0) {
+  while (spare > 0 && trackindex < tracks.size()) {
+    const int track = tracks[trackindex];
+    const int taken = sectorspertrack(track) - bamentry(image, track)[0];
+    const int round = sectorspertrack(track) / filesinterleave;
+    if (taken == sectorspertrack(track)) {  // full: the file starts on the next
       ++trackindex;
       sector = -filesinterleave;
-      ++spare;
-      continue;
+    } else if (sectorspertrack(track) % filesinterleave != 0 ||
+               taken % round == round - 1) {
+      return;
+    } else {
+      passed.push_back(nextsector(image, tracks, trackindex, sector));
+      --spare;
     }
-    const int sectors = sectorspertrack(tracks[trackindex]);
-    if (sectors != 21 || (sectors - free) % 3 == 2) return;
-    passed.push_back(nextsector(image, tracks, trackindex, sector));
   }
 }
 
