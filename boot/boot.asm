@@ -815,11 +815,15 @@ called = * - 2
         ldx #allram
         stx port
         rts
-        .cerror >getframehead != >pathslot || >receive != >pathslot || >asknext != >pathslot, "iocall's routines must lie in its page"
+        .cerror >getframehead != >pathslot || >receive != >pathslot || >asknext != >pathslot || >busnow != >pathslot, "iocall's routines must lie in its page"
 
 ; Asks for the next frame.
 asknext lda #0
         jmp command
+
+; The bus as it is: DATA in bit 7.
+busnow  lda $dd00
+        rts
 
 ; Waits until the drive code lets DATA go, and takes the frame's first
 ; byte (getframe) or a data frame's head (getframehead); the head's bytes
@@ -1092,8 +1096,8 @@ beneathend
 ; The fast path's loading's variables, in the rest of the end's page.
 allin   = endcopy + beneathend - endimage ; not 0 once the whole part is in
 failedsp = allin + 1    ; the stack where the decrunching started
-below   = failedsp + 1  ; 2: the highest address whose byte is not in yet
-programlast = below + 2 ; 2: the program's last address
+below   = failedsp + 1  ; the page of the data's highest address not in yet
+programlast = below + 1 ; 2: the program's last address
         .cerror programlast + 2 > endcopy + $100, "the end's page is full"
 
 loadingimage
@@ -1104,11 +1108,11 @@ loadingimage
 ; where its reading moves into the page below, it waits till that page's
 ; bytes are all in. Frames come in only while it waits, and each asks for
 ; the next at once, so the drive reads while the C64 decrunches. What is
-; in reaches from the data's top down to below: a frame that ends right
-; below it moves it down. One that comes before a piece above it (the
-; drive takes a track's sectors as they pass) counts as in only once the
-; end frame is, and so do the rest of the head's block and the last
-; piece, which lie at the data's bottom.
+; in reaches from the data's top down to the page below, which each frame's
+; head brings: the drive takes a track's sectors as they pass, and counts
+; a piece that comes before one above it once the pieces above are sent.
+; The rest of the head's block and the last piece, at the data's bottom,
+; count once the end frame is in.
 
 ; Takes the first frame, the rest of the head's block, which holds the
 ; data's last address, and sets the decruncher to start there once that
@@ -1122,7 +1126,6 @@ firstframe
         sta programlast + 1
         lda #$ff        ; (no frame lies above this)
         sta below
-        sta below + 1
         lda #<asknext
         jsr iocall
         jsr fetch
@@ -1142,11 +1145,10 @@ startover
         sta src + 1
         ldy #3
         lda (src),y
-        sta below + 1
+        sta below
         tax
         dey
         lda (src),y
-        sta below
         sta src
         stx src + 1
         ldy #0
@@ -1154,7 +1156,8 @@ startover
 
 ; Called by the decruncher where its reading moves into the page below
 ; (pagedown), or at the start (needpage): comes back once the page src
-; lies in is all in. Keeps X, Y and the carry.
+; lies in is all in, having taken a frame the drive has ready, so that the
+; drive reads on while the C64 decrunches. Keeps X, Y and the carry.
 pagedown
         dec src + 1
 needpage
@@ -1165,10 +1168,14 @@ needpage
         pha
 -       lda allin
         bne +
-        lda below + 1
+        lda below
         cmp src + 1
+        bcs take        ; the page is not all in: wait for it
+        lda #<busnow
+        jsr iocall
+        asl a           ; DATA let go: a frame is ready
         bcc +
-        jsr takeframe
+take    jsr takeframe
         jmp -
 +       pla
         tay
@@ -1225,21 +1232,16 @@ fetch   lda #<getframehead
         jsr iocall
         lda #<asknext
         jsr iocall
-track   lda below       ; how far below what is missing it ends (its
-        sec             ; address stays in the frame's head: a start
-        sbc framehead + 1 ; again moves src, which is ptr)
-        tax
-        lda below + 1
-        sbc framehead + 2
-        bcc startagain  ; above it
-        bne done        ; further below: in once the end frame is
-        cpx count
-        bcc startagain  ; reaching above it
-        bne done
-        lda framehead + 1 ; right below it: what is in reaches down to
-        sta below       ; it
+track   lda framehead + 1 ; the page of its last byte (its address stays
+        clc             ; in the frame's head: a start again moves src,
+        adc count       ; which is ptr)
         lda framehead + 2
-        sta below + 1
+        adc #0
+        cmp below
+        beq +
+        bcs startagain  ; above what was missing
++       lda framehead + 3
+        sta below
         rts
 ended   inc allin
 done    rts

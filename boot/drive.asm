@@ -56,15 +56,16 @@
 ;   out of step).
 ;     head      126, then the part file's first 126 bytes
 ;     data      n (1-254), the address for its bytes less one, low byte
-;               first, a byte of no meaning, n bytes
-;     end       0, then the address of the data's last byte, a byte of
-;               no meaning
+;               first, the page of the data's highest address not sent
+;               yet (every byte above it is), n bytes
+;     end       0, then three bytes of no meaning
 ;     failed    $FF, and for a data frame three bytes more: the part or
 ;               the block could not be read
 ;   A frame's last pair may be read late (an interrupt between the C64's
 ;   change and its read), so the drive changes the lines after a frame only
-;   once the C64 has taken a byte of no meaning after it. After the end
-;   frame it reads the head of the part with the next letter while the C64
+;   at the C64's next change of ATN, or, where it does not wait for one
+;   (after the end and failed frames), once the C64 has taken a byte of no
+;   meaning. After the end frame it reads the head of the part with the next letter while the C64
 ;   decrunches and runs this one, holding CLK meanwhile, as it holds it at
 ;   the start while it reads the directory; the C64 sends a letter only
 ;   with CLK let go.
@@ -87,8 +88,13 @@ g       = $12           ; 5 GCR bytes
 next    = $17           ; 2: the link of the block in memory, plain
 size    = $19           ; bytes in a data frame, then
 addr    = $1a           ; 2: one below where its bytes go
-first   = $1c           ; the block's index of its first byte
-pending = $1d           ; 1 while the head's block has bytes left to send
+inpage  = $1c           ; 2, high byte first: the highest address of the
+inlow   = $1d           ; data not sent yet from its top down (a frame's
+                        ; head carries inpage after addr)
+first   = $1e           ; the block's index of its first byte
+pending = $1f           ; 1 while the head's block has bytes left to send
+walk    = $2c           ; the sector of track want whose block inlow waits
+walkleft = $01          ; for, and the part's blocks there from it on
 atn     = $24           ; the bus port as last seen: bit 7, ATN
 entry   = $26           ; 3: the directory entry being looked at, then the
                         ; track and sector it names
@@ -117,6 +123,7 @@ gcrend  = buffer + 325  ; decoded in place:
 id      = buffer        ; its ID,
 block   = id + 1        ; block + 0: the link track, + 1: the link sector,
 checksum = block + 256  ; and after the 256 bytes the checksum
+heads   = $0100         ; the frame heads, below the stack's deepest
 
 ; The port of VIA 1: the serial bus.
 busport = $1800
@@ -260,7 +267,7 @@ broken  lda #4
         .byte $2c       ; BIT abs: passes over the LDA
 fail    lda #1
         ldx #sentform($ff)
-        stx id
+        stx heads
         ldy #0
         jsr sendframe
 
@@ -285,12 +292,14 @@ readahead
         lda next + 1    ; the link's sector byte)
         cmp #129
         bcc fail
-+       ldy #129        ; the data's last address follows the head
-        jsr plainat
++       ldy #129        ; the data's last address follows the head:
+        jsr plainat     ; nothing is sent yet
         sta datalast + 1
+        sta inpage
         dey
         jsr plainat
         sta datalast
+        sta inlow
         ldy #3          ; the crunched data goes two bytes above its load
         jsr plainat     ; address, which the file's first two bytes hold,
         sta base + 1    ; the head's 128 bytes after it; the part's last
@@ -339,7 +348,7 @@ readahead
         sta addr + 1
         lda #sentform(126) ; the head, once all this is done (the C64
         sta block + 1   ; sends the next command soon after its last
-        ldy #block + 1 - id ; pair): its length where the link was, then
+        ldy #block + 1 - heads ; pair): its length where the link was, then
         lda #127        ; the file's bytes up to the crunched data
         jsr sendframe
         jmp loop
@@ -365,11 +374,7 @@ nextframe
         bmi anyblock
         lda next        ; in chain order
         bne chainblock
-end     lda datalast    ; the address of the data's last byte
-        sta addr
-        lda datalast + 1
-        sta addr + 1
-        lda #0
+end     lda #0          ; (addr and inpage mean nothing)
         jsr sendhead
         lda #dataout | clkout ; busy with the head of the part with the next
         sta busport     ; letter, which the C64 asks for most often
@@ -391,8 +396,10 @@ chainblock
         inc origin
         bcc gotblock    ; (read: the carry is clear)
 anyblock
-        jsr anyleft     ; as they pass: a sector of this track still to
-        bne readone     ; read, or the next track's
+        lda left        ; as they pass: a sector of this track still to
+        ora left + 1    ; read, or the next track's
+        ora left + 2
+        bne readone
         lda origin      ; the next track's first block follows this one's
         clc
         adc count
@@ -410,8 +417,11 @@ readone jsr readany
         bcc +
 tobroken
         jmp broken
-+       lda sector
-        jsr clearbit
++       lda sector      ; read
+        jsr sectorbit
+        eor #$ff
+        and left,y
+        sta left,y
         lda origin      ; its index: origin, and one for each sector
         sta index       ; from fromsector on to it in the disk tool's order
         lda fromsector
@@ -426,15 +436,40 @@ gotblock
         jsr placeof
         jsr linkof
         bit rule
-        bpl framed
-        lda next        ; the last block has no link to check
-        beq framed
+        bmi inorder
+        lda addr        ; in chain order every block above this one is
+        sta inlow       ; sent
+        lda addr + 1
+        sta inpage
+        bne framed      ; (parts lie above the zero page)
+inorder lda next        ; the last block has no link to check
+        beq walkon
         jsr rulenext
         cmp next
         bne +
         cpx next + 1
-        beq framed
+        beq walkon
 +       jmp astray
+; In the disk tool's order, inlow goes down a block for each of the track's
+; blocks read from walk on, in the order: what is sent from the data's top
+; down, so that the C64 can decrunch it while pieces below come early.
+walkon  lda walkleft
+        beq framed
+        lda walk
+        jsr sectorbit
+        and left,y
+        bne framed      ; still to read
+        dec walkleft
+        lda inlow       ; 254 lower
+        clc
+        adc #2
+        sta inlow
+        bcs +
+        dec inpage
++       lda walk
+        jsr sectorafter
+        sta walk
+        bcc walkon      ; (walkleft runs out at the track's last)
 framed  ldy #2
 frame   sty first
         lsr pending
@@ -452,16 +487,14 @@ frame   sty first
         jsr sendmore
         jmp loop
 
-; Sends a frame's head where the block's ID and link were: A (sendhead) or
-; size (sendsized), then addr, then the block's first byte, which means
-; nothing here: it only covers the C64's read of the address's last pair.
+; Sends a frame's head: A (sendhead) or size (sendsized), addr and inpage.
 sendhead
         sta size
 sendsized
-        ldx #2
+        ldx #3
 -       lda size,x
         jsr sent
-        sta id,x
+        sta heads,x
         dex
         bpl -
         ldy #0
@@ -580,22 +613,12 @@ settrack
         lda u
         jsr sectorafter
         bcc -
-+       lda #$80        ; the part is read in the disk tool's order
++       lda fromsector  ; what is sent reaches down to there
+        sta walk
+        lda count
+        sta walkleft
+        lda #$80        ; the part is read in the disk tool's order
         sta rule
-        rts
-
-; Clears sector A's bit in left.
-clearbit
-        jsr sectorbit
-        eor #$ff
-        and left,y
-        sta left,y
-        rts
-
-; Z clear when left has a sector.
-anyleft lda left
-        ora left + 1
-        ora left + 2
         rts
 
 ; Takes a command: a bit at each change of ATN, CLK carrying it, least
@@ -620,8 +643,8 @@ receive lda #$80        ; the marker: when it leaves, eight bits are in
         lda value
         rts
 
-; Sends A bytes from id + Y (sendframe) or block + Y (sendmore: a block's
-; last byte lies 256 above id), in their sent form, a pair of bits at each
+; Sends A bytes from heads + Y (sendframe) or block + Y (sendmore), in
+; their sent form, a pair of bits at each
 ; change of ATN; sendframe lets DATA go, which tells the C64 the frame is
 ; ready (ATN is released between frames, so the acknowledge stays low).
 ; The C64 changes ATN at least 20 of its cycles apart (19.6 us on NTSC) and
@@ -631,17 +654,17 @@ receive lda #$80        ; the marker: when it leaves, eight bits are in
 ; shifts the upper nybble down in 12, the C64 waits 23 (22.5 us). The next
 ; byte is fetched before the last pair goes. Leaves Y past the last.
 sendframe
-        ldx #<id
+        ldx #<heads
         .byte $2c       ; BIT abs: passes over the LDX
 sendmore
         ldx #<block
-        stx firstbyte + 1 ; (id and block share a page)
+        stx firstbyte + 1 ; (heads and block share a page)
         stx nextbyte + 1
         sty t           ; where Y starts
         clc
         adc t
         sta lastbyte + 1
-        cpx #<id
+        cpx #<heads
         bne firstbyte
         lda #0          ; DATA let go: the C64 takes longer to come to the
         sta busport     ; first change than the drive to fetch the byte
@@ -1011,7 +1034,7 @@ letgo   lda #dataout    ; CLK let go: the C64 may send a letter (from an
         jmp loop
 
 codeend
-        .cerror >id != >block, "id and block must share a page"
+        .cerror >heads != >block, "heads and block must share a page"
         .cerror codeend > $0800, format("the drive code's upload runs to $%04x, past the drive's RAM", codeend)
         .cerror codestart < stage2run + stage2runsize, "the upload starts over the second stage"
         .here
