@@ -1154,6 +1154,15 @@ startover
         ldy #0
         rts
 
+; Called by the decruncher where its writing moves into the page below:
+; takes a frame the drive has ready. Keeps A, X, Y and the carry.
+outpagedown
+        dec dst + 1
+        pha
+        jsr needpage    ; (the page src lies in is in)
+        pla
+        rts
+
 ; Called by the decruncher where its reading moves into the page below
 ; (pagedown), or at the start (needpage): comes back once the page src
 ; lies in is all in, having taken a frame the drive has ready, so that the

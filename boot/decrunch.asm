@@ -5,7 +5,8 @@
 ;           the data lying where its load address put it; dst ($FD/$FE) =
 ;           the program's last address, which the crunched data's first two
 ;           bytes hold (the loader meets them first). The caller supplies
-;           pagedown (see nextsrc), which may wait for the data to come.
+;           pagedown (see nextsrc), which may wait for the data to come,
+;           and outpagedown (see lower), which may take some in.
 ; Returns:  the program stands at its own addresses; Y = 0, A and X
 ;           changed. Nothing outside the program, the crunched data, the
 ;           stack, the zero page below and the decruncher's own code (its
@@ -55,12 +56,14 @@ nextsrc .macro
 +       dec src
         .endm
 
-; Moves a pointer down by one.
-lower   .macro pointer
-        lda \pointer
+; Moves dst down by one; where it moves into the page below, outpagedown
+; moves it, keeping A, X, Y and the carry: the caller's, which the loader
+; uses to take a block the drive has ready while the decruncher writes.
+lowerdst .macro
+        lda dst
         bne +
-        dec \pointer + 1
-+       dec \pointer
+        jsr outpagedown
++       dec dst
         .endm
 
 decrunch
@@ -112,7 +115,7 @@ match   tay
         adc dst
         sta dst
         bcs +
-        dec dst + 1
+        jsr outpagedown
         sec             ; the carry adds the one the offset lacks
 +       adc offset
         sta from
@@ -136,7 +139,7 @@ aftermatch
         lda (src),y     ; a single literal, the most common run, is moved
         sta (dst),y     ; without a copy
         #nextsrc
-        #lower dst      ; and on, after literals
+        #lowerdst       ; and on, after literals
 
 ; After a literal run: a match at the last offset, or a new match.
 afterliterals
@@ -167,7 +170,7 @@ longrun jsr gammaone
         adc dst
         sta dst
         bcs +
-        dec dst + 1
+        jsr outpagedown
 +
 -       lda $ffff,y
 literals = * - 2

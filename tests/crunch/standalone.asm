@@ -6,3 +6,7 @@
 pagedown
         dec src + 1
         rts
+
+outpagedown
+        dec dst + 1
+        rts
