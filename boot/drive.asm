@@ -918,19 +918,15 @@ store2  sta id,y
         iny
         eor sum
         sta sum
-        lda g + 4       ; q6: g3 bits 1-0, g4 bits 7-5
-        lsr a
-        lsr a
-        lsr a
-        lsr a
-        lsr a
-        sta t
+        lda g + 4       ; q6: g3 bits 1-0, g4 bits 7-5, shifted up into
+        asl a           ; g3's low bits, q4 and q5 being done with g3
+        rol g + 3
+        asl a
+        rol g + 3
+        asl a
+        rol g + 3
         lda g + 3
-        and #3
-        asl a
-        asl a
-        asl a
-        ora t
+        and #31
         tax
         lda high,x
         sta t
