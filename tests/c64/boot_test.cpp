@@ -256,6 +256,22 @@ TEST_F(boottest, PartsScatteredOverTheDiskLoadByteForByte) {
   }
 }
 
+// 16 KB of noise crunch to about as much, on three tracks whose blocks
+// the drive takes as they pass: pieces from below come before the ones
+// above them, and the decruncher, quick on such data, waits at each piece
+// till the drive has sent every one above it.
+TEST_F(boottest, PiecesThatComeEarlyWaitForTheOnesAboveThem) {
+  const filebytes big = noise(0x2000, 16000);
+  builddisk({{"big", big}, {"c", printer(0x0801, 'C')}},
+            "big.prg\nc.prg 0801\n");
+
+  const programrun run = boot({"--dump", dumpof(big, "big.bin")});
+
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(screenrows(run)[3], "C") << run.output;
+  EXPECT_EQ(readfile(work / "big.bin"), filebytes(big.begin() + 2, big.end()));
+}
+
 TEST_F(boottest, APartThatCannotBeReadEndsInLoadError) {
   // BA left off the disk, or one of its blocks marked in the error table:
   // 2 (the DOS's 20) a header not found, 5 (23) a data block's checksum
