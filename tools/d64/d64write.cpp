@@ -112,12 +112,15 @@ place nextsector(d64image& image, const std::vector<int>& tracks,
 
 // On a track whose sectors the interleave divides (21 of them) a round of
 // steps ends on its first sector, taken, and goes one further: every third
-// step is eight sectors. A file starts where its second block comes such a
-// step after its first, as far as the disk has blocks to spare: the boot
-// program's drive code reads a part's first block, sends its head and then
-// reads the second, and seven sectors of the fastest zone pass before it
-// can. The places passed over are taken while the files are written, which
-// keeps the order, and let go after.
+// step is eight sectors. The second file, the first part after the boot
+// program, starts where its second block comes such a step after its
+// first, as far as the disk has blocks to spare: the boot program's drive
+// code reads that part's first block when the C64 asks for it, sends its
+// head and then reads the second, and seven sectors of the fastest zone
+// pass before it can. (It reads each later part's first block ahead, right
+// after the last block of the part before, which the next place of the
+// order suits best.) The places passed over are taken while the files are
+// written, which keeps the order, and let go after.
 void alignfirstblock(d64image& image, const std::vector<int>& tracks,
                      std::size_t& trackindex, int& sector, int& spare,
                      std::vector<place>& passed) {
@@ -140,10 +143,8 @@ void alignfirstblock(d64image& image, const std::vector<int>& tracks,
 
 void writefile(d64image& image, const d64file& file,
                const std::vector<int>& tracks, std::size_t& trackindex,
-               int& sector, int& spare, std::vector<place>& passed,
-               std::uint8_t* entry) {
+               int& sector, std::uint8_t* entry) {
   const int blocks = blocksfor(file.content.size());
-  alignfirstblock(image, tracks, trackindex, sector, spare, passed);
   place current = nextsector(image, tracks, trackindex, sector);
   entry[0] = 0x82;  // a closed PRG
   entry[1] = static_cast<std::uint8_t>(current.track);
@@ -238,7 +239,10 @@ d64image buildimage(const std::string& diskname, const std::string& id,
       allocate(image, directorytrack, directorysector);
       directory[1] = 0xFF;
     }
-    writefile(image, files[i], tracks, trackindex, sector, spare, passed,
+    if (i == 1) {
+      alignfirstblock(image, tracks, trackindex, sector, spare, passed);
+    }
+    writefile(image, files[i], tracks, trackindex, sector,
               directory + 32 * (i % 8) + 2);
   }
   for (const place& free : passed) release(image, free.track, free.sector);
