@@ -22,13 +22,13 @@
 ;                the part table (RAM that neither BASIC nor the KERNAL uses)
 ;   $0334-$03FF  resident: the entry point for running parts and the
 ;                path's code, the KERNAL's (to $03FC) or the fast loader's
-;                (to $03DF; the tape buffer, unused with disks)
-;   $D000-$D0F6  resident: the decruncher, in the RAM beneath the I/O area
-;   $D100-$D1E2  resident: the end, copied over the path's code when the
+;                (to $03E3; the tape buffer, unused with disks)
+;   $D000-$D0F9  resident: the decruncher, in the RAM beneath the I/O area
+;   $D100-$D1E1  resident: the end, copied over the path's code when the
 ;                last part is done, the work done with all RAM banked in,
 ;                the routing's vectors and the loading's variables,
 ;                beneath the I/O area too
-;   $D200-$D2F8  resident: the fast path's loading while the part
+;   $D200-$D2F7  resident: the fast path's loading while the part
 ;                decrunches, beneath the I/O area
 ;   $FFFA-$FFFF  the routing's vectors in RAM, but for a part's bytes there
 ;                while it loads and decrunches

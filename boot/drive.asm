@@ -9,16 +9,17 @@
 ;                places of the parts at $30-$63
 ;   $64-$FE      the GCR tables, headertrack and the small routines called
 ;                most, copied from the upload at the start
-;   $0100-$010F  the stack (the deepest calls take 10 bytes)
+;   $0100-$010F  the stack (the deepest calls take 10 bytes); its first
+;                four bytes hold a frame's head while it is sent
 ;   $0110-$0254  a data block as read, 325 bytes of GCR, decoded in place
 ;                into its ID, 256 bytes, the checksum and 2 more
 ;                ($0110-$0213); till the first block comes, the bootstrap's
 ;                second stage ($0110-$0176) and the upload's first bytes,
 ;                the start and the zero page's image ($0186-$0254)
-;   $0255-$0770  this code
-;   $0771-$07D3  the code that reads the directory, once; its last lines,
+;   $0255-$0797  this code
+;   $0798-$07FA  the code that reads the directory, once; its last lines,
 ;                which let CLK go, serve every part's end too
-;   $07D4-$07FF  free; the bootstrap comes at the top ($0768-$07FF)
+;   $07FB-$07FF  free; the bootstrap comes at the top ($0768-$07FF)
 ;
 ; The disk tool's order
 ;   The disk tool puts each file's blocks on a track seven sectors apart,
