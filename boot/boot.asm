@@ -125,11 +125,11 @@ keyrows = $dc01
 
 ptr     = $fb           ; where the next part byte goes; the decruncher's src
                         ; (its dst, $FD/$FE, gets the program's last address)
-count   = $57           ; the fast path's, in the decruncher's zero page:
-nybble  = $58           ; it decrunches only after loading
-outbyte = $59
-framehead = $59         ; 4: a data frame's count and address, and a byte
-                        ; of no meaning (outbyte's work is done by then)
+count   = $57           ; the fast path's, beside and over the decruncher's
+nybble  = $58           ; zero page ($59-$5B), which is kept on the stack
+outbyte = $59           ; while a frame comes in (takeframe)
+framehead = $59         ; 4: a data frame's count and address, and the page
+                        ; of what is in (outbyte's work is done by then)
 column  = $5c           ; the header's next byte (the head comes before any
                         ; frame)
 file    = 2             ; logical file and secondary address of a part
@@ -1106,8 +1106,9 @@ loadingimage
 ; the data's pieces from its top down, as the part file holds them (see
 ; doc/crunch-format.md), and the decruncher reads from the top down too:
 ; where its reading moves into the page below, it waits till that page's
-; bytes are all in. Frames come in only while it waits, and each asks for
-; the next at once, so the drive reads while the C64 decrunches. What is
+; bytes are all in. Frames come in while it waits, and where its reading or
+; writing moves into the page below if the drive has one ready; each asks
+; for the next at once, so the drive reads while the C64 decrunches. What is
 ; in reaches from the data's top down to the page below, which each frame's
 ; head brings: the drive takes a track's sectors as they pass, and counts
 ; a piece that comes before one above it once the pieces above are sent.
@@ -1248,12 +1249,12 @@ track   lda framehead + 1 ; the page of its last byte (its address stays
         adc #0
         cmp below
         beq +
-        bcs startagain  ; above what was missing
-+       lda framehead + 3
+        bcs startagain  ; above the page that was missing
++       lda framehead + 3 ; what is in now, as the drive counts it
         sta below
         rts
 ended   inc allin
-done    rts
+        rts
 
 ; A frame that reaches above what is missing: the drive code has gone back
 ; to the part's second block (a link broke the disk tool's order), and

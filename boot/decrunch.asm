@@ -6,7 +6,7 @@
 ;           the program's last address, which the crunched data's first two
 ;           bytes hold (the loader meets them first). The caller supplies
 ;           pagedown (see nextsrc), which may wait for the data to come,
-;           and outpagedown (see lower), which may take some in.
+;           and outpagedown (see lowerdst), which may take some in.
 ; Returns:  the program stands at its own addresses; Y = 0, A and X
 ;           changed. Nothing outside the program, the crunched data, the
 ;           stack, the zero page below and the decruncher's own code (its

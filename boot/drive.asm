@@ -66,10 +66,10 @@
 ;   change and its read), so the drive changes the lines after a frame only
 ;   at the C64's next change of ATN, or, where it does not wait for one
 ;   (after the end and failed frames), once the C64 has taken a byte of no
-;   meaning. After the end frame it reads the head of the part with the next letter while the C64
-;   decrunches and runs this one, holding CLK meanwhile, as it holds it at
-;   the start while it reads the directory; the C64 sends a letter only
-;   with CLK let go.
+;   meaning. After the end frame it reads the head of the part with the
+;   next letter while the C64 decrunches and runs this one, holding CLK
+;   meanwhile, as it holds it at the start while it reads the directory;
+;   the C64 sends a letter only with CLK let go.
 
 track   = $02           ; the track under the head
 want    = $03           ; the track of the block to read
@@ -124,7 +124,7 @@ gcrend  = buffer + 325  ; decoded in place:
 id      = buffer        ; its ID,
 block   = id + 1        ; block + 0: the link track, + 1: the link sector,
 checksum = block + 256  ; and after the 256 bytes the checksum
-heads   = $0100         ; the frame heads, below the stack's deepest
+heads   = $0100         ; a frame's head, below what the stack ever takes
 
 ; The port of VIA 1: the serial bus.
 busport = $1800
@@ -451,9 +451,10 @@ inorder lda next        ; the last block has no link to check
         cpx next + 1
         beq walkon
 +       jmp astray
-; In the disk tool's order, inlow goes down a block for each of the track's
-; blocks read from walk on, in the order: what is sent from the data's top
-; down, so that the C64 can decrunch it while pieces below come early.
+; In the disk tool's order inpage and inlow go 254 down for each block of
+; the track read from walk on, in the order, up to one still to read:
+; everything above them is sent, and the C64 may decrunch it while pieces
+; from below come early.
 walkon  lda walkleft
         beq framed
         lda walk
