@@ -86,8 +86,8 @@ int blocksfor(std::size_t bytes);
 // that one is taken), from sector 0 of each track, from track 17 down to
 // track 1, then from track 19 up; the second file passes over up to two
 // places, while the disk has blocks to spare, so that its second block
-// comes eight sectors after its first on a track of 21. A production that does not fit raises
-// d64error saying what it needs and what there is.
+// comes eight sectors after its first on a track of 21. A production that
+// does not fit raises d64error saying what it needs and what there is.
 d64image buildimage(const std::string& diskname, const std::string& id,
                     const std::vector<d64file>& files);
 
