@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <sstream>
 
 #include "d64.h"
 #include "runc64.h"
@@ -187,6 +189,29 @@ TEST_F(c64runtest, DumpsWhatTheMachineHolds) {
   EXPECT_EQ(readfile(work / "b.bin"), filebytes({0xA9, 0x42}));
 }
 
+TEST_F(c64runtest, ScaledInstructionsCountTheirShareOfTheCycles) {
+  // LDA #$42 (2 cycles) / STA $1000 (4) / STA $1001, stopped before it.
+  writefile(work / "code.bin",
+            {0xA9, 0x42, 0x8D, 0x00, 0x10, 0x8D, 0x01, 0x10, 0x4C, 0x08, 0x02});
+  const struct {
+    const char* scale;
+    const char* cycles;
+  } cases[] = {
+      {"0200-0204=100", "6"}, {"0200-0204=50", "3"}, {"0200-0204=1", "0"},
+      {"0200-0201=50", "5"},  {"0202-0202=1", "2"},  {"0203-0400=1", "6"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.scale);
+    const programrun result =
+        run({"--raw", "code.bin@0200", "--start", "0x200", "--stop-at", "0205",
+             "--scale-c64", c.scale, "--dump", "1000-1000=a.bin"});
+    EXPECT_EQ(result.output, std::string("stop: reached the stop address, pc "
+                                         "$0205, ") +
+                                 c.cycles + " cycles\n");
+    EXPECT_EQ(readfile(work / "a.bin"), filebytes({0x42}));  // the work done
+  }
+}
+
 TEST_F(c64runtest, LogsWhatIsWrittenToTheSid) {
   // LDA #$0F / STA $D418 / LDA #$21 / STA $D404 / RTS
   writedisk({{"TUNE", programat(0xC000, {0xA9, 0x0F, 0x8D, 0x18, 0xD4, 0xA9,
@@ -313,6 +338,21 @@ TEST_F(c64runtest, TheDriveProfileGivesTheCyclesOfEachInstructionRun) {
   EXPECT_EQ(run({"--drive", "dos", "--drive-profile", "p.txt", "test.d64"})
                 .status,
             2);
+
+  // At half their cycles DEX and BNE count 79 / 2, the half cycle left over;
+  // the instructions around them keep theirs.
+  EXPECT_EQ(run({"--drive-profile", "half.txt", "--scale-drive",
+                 "0503-0504=50", "test.d64"})
+                .status,
+            0);
+  const filebytes half = readfile(work / "half.txt");
+  std::istringstream lines(std::string(half.begin(), half.end()));
+  std::map<std::string, int> cycles;
+  for (std::string address; lines >> address;) lines >> cycles[address];
+  EXPECT_EQ(cycles["0500"], 2);
+  EXPECT_EQ(cycles["0501"], 2);
+  EXPECT_EQ(cycles["0503"] + cycles["0504"], 39);
+  EXPECT_EQ(cycles["0506"], 6);
 }
 
 TEST_F(c64runtest, ADosDriveAnswersMemoryExecuteWithAnError) {
@@ -346,6 +386,11 @@ TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
       {"--drive", "1571", "test.d64"},
       {"--dump-drive", "0700-0800=x.bin", "test.d64"},
       {"--quirk", "jiffy", "test.d64"},
+      {"--scale-c64", "2000-1000=50", "test.d64"},
+      {"--scale-c64", "1000-2000=101", "test.d64"},
+      {"--scale-c64", "1000-2000=0", "test.d64"},
+      {"--scale-c64", "1000-2000", "test.d64"},
+      {"--drive", "dos", "--scale-drive", "0500-0600=50", "test.d64"},
       {"--raw", "code.bin@0200"},
       {"--start", "0200", "test.d64"},
       {"--raw", "missing.bin@0200", "--start", "0200"},

@@ -131,6 +131,7 @@ void drivehardware::step() {
     const std::uint16_t at = processor.pc;
     const std::uint64_t before = bus.cycles;
     processor.step();
+    bus.cycles = before + scale.count(at, bus.cycles - before);
     cyclesat[at & 0x7FF] += bus.cycles - before;
   }
   for (via* chip : {&bus.via1, &bus.via2}) {

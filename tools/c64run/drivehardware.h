@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cpu.h"
+#include "cyclescale.h"
 #include "disksurface.h"
 #include "drivememory.h"
 
@@ -45,6 +46,7 @@ class drivehardware {
   // The cycles the processor spent in the instructions at each address of
   // its RAM: where drive code spends its time.
   std::array<std::uint64_t, 0x800> cyclesat{};
+  cyclescale scale;  // none unless asked for
   unsigned halftrack = 36;  // track 18, the directory's
   // Where the DOS keeps the track its head is on, which drive code may take
   // as a first guess of where the head is.

@@ -196,7 +196,10 @@ stopreason run(machine& c64, const runlimits& limits) {
       }
       runrom(c64);
     } else {
+      const std::uint16_t at = processor.pc;
+      const std::uint64_t before = bus.cycles;
       processor.step();
+      bus.cycles = before + c64.scale.count(at, bus.cycles - before);
       if (processor.jumpedtoitself) {
         return stopreason::jumpedtoitself;
       }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cpu.h"
+#include "cyclescale.h"
 #include "kernal.h"
 #include "memory.h"
 
@@ -40,6 +41,7 @@ class machine {
   // The BASIC line the program was started from, as it was loaded: a
   // return to BASIC is a clean end only while it still stands.
   std::vector<std::uint8_t> startline;
+  cyclescale scale;  // none unless asked for
 };
 
 // Where the KERNAL's interrupt entries lie in a KERNAL that is not

@@ -103,9 +103,11 @@ int main(int argc, char** argv) {
     chosen = parseoptions(std::vector<std::string>(argv + 1, argv + argc));
     c64 = std::make_unique<machine>(!chosen.rawfile.empty());
     c64->bus.chips.shiftheld = chosen.holdshift;
+    c64->scale = chosen.c64scale;
     if (chosen.rawfile.empty()) {
       disk = makedrive(readimage(chosen.image), chosen.with1541);
       takeon(*c64, disk, chosen.differences);
+      if (disk.hardware) disk.hardware->scale = chosen.drivescale;
       autostart(*c64, disk);
     } else {
       loadraw(*c64, chosen);

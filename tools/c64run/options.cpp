@@ -1,13 +1,17 @@
 #include "options.h"
 
+#include <tuple>
+#include <utility>
+
 #include "runerror.h"
 
 const char* const usage =
     "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "[--sid-log FILE] [--drive 1541|dos] [--dump-drive FROM-TO=FILE]... "
-    "[--drive-profile FILE] [--hold-shift] [--quirk NAME]... IMAGE.d64\n"
+    "[--drive-profile FILE] [--hold-shift] [--quirk NAME]... "
+    "[--scale-c64 FROM-TO=PERCENT] [--scale-drive FROM-TO=PERCENT] IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
-    "--raw FILE@ADDR --start ADDR";
+    "[--scale-c64 FROM-TO=PERCENT] --raw FILE@ADDR --start ADDR";
 
 static runerror badusage(const std::string& message) {
   return runerror(message, 2);
@@ -35,21 +39,47 @@ static std::uint64_t parsecount(const std::string& text) {
   return std::stoull(text);
 }
 
-// "FROM-TO=FILE", both ends included.
+// "FROM-TO", both ends included, in what stands after it in `text`.
+static std::pair<std::uint16_t, std::uint16_t> parserange(
+    const std::string& range, const std::string& text) {
+  const std::size_t dash = range.find('-');
+  if (dash == std::string::npos) {
+    throw badusage("not a range FROM-TO: \"" + text + "\"");
+  }
+  const std::uint16_t from = parseaddress(range.substr(0, dash));
+  const std::uint16_t to = parseaddress(range.substr(dash + 1));
+  if (to < from) {
+    throw badusage("a range ends before it starts: \"" + text + "\"");
+  }
+  return {from, to};
+}
+
+// "FROM-TO=FILE".
 static memorydump parsedump(const std::string& text) {
-  const std::size_t dash = text.find('-');
   const std::size_t equals = text.find('=');
-  if (dash == std::string::npos || equals == std::string::npos ||
-      equals < dash || equals + 1 == text.size()) {
+  if (equals == std::string::npos || equals + 1 == text.size()) {
     throw badusage("a dump is FROM-TO=FILE, not \"" + text + "\"");
   }
-  memorydump dump{parseaddress(text.substr(0, dash)),
-                  parseaddress(text.substr(dash + 1, equals - dash - 1)),
-                  text.substr(equals + 1)};
-  if (dump.to < dump.from) {
-    throw badusage("a dump ends before it starts: \"" + text + "\"");
+  const auto [from, to] = parserange(text.substr(0, equals), text);
+  return memorydump{from, to, text.substr(equals + 1)};
+}
+
+// "FROM-TO=PERCENT": the instructions there count PERCENT (1-100) of their
+// cycles. Never none: a loop there that waits on a chip would stop time.
+static cyclescale parsescale(const std::string& text) {
+  const std::size_t equals = text.find('=');
+  const std::string percent =
+      equals == std::string::npos ? "" : text.substr(equals + 1);
+  if (percent.empty() || percent.size() > 3 ||
+      percent.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoul(percent) < 1 || std::stoul(percent) > 100) {
+    throw badusage("a scale is FROM-TO=PERCENT, 1 to 100, not \"" + text +
+                   "\"");
   }
-  return dump;
+  cyclescale scale;
+  std::tie(scale.from, scale.to) = parserange(text.substr(0, equals), text);
+  scale.percent = static_cast<unsigned>(std::stoul(percent));
+  return scale;
 }
 
 // The ways of other machines a run may take on, by name.
@@ -80,7 +110,9 @@ options parseoptions(const std::vector<std::string>& arguments) {
                             argument == "--drive" ||
                             argument == "--dump-drive" ||
                             argument == "--drive-profile" ||
-                            argument == "--quirk";
+                            argument == "--quirk" ||
+                            argument == "--scale-c64" ||
+                            argument == "--scale-drive";
     if (takesvalue && i + 1 == arguments.size()) {
       throw badusage(argument + " needs a value");
     }
@@ -105,6 +137,10 @@ options parseoptions(const std::vector<std::string>& arguments) {
       chosen.driveprofile = arguments[++i];
     } else if (argument == "--quirk") {
       takequirk(chosen.differences, arguments[++i]);
+    } else if (argument == "--scale-c64") {
+      chosen.c64scale = parsescale(arguments[++i]);
+    } else if (argument == "--scale-drive") {
+      chosen.drivescale = parsescale(arguments[++i]);
     } else if (argument == "--hold-shift") {
       chosen.holdshift = true;
     } else if (argument == "--sid-log") {
@@ -133,6 +169,9 @@ options parseoptions(const std::vector<std::string>& arguments) {
   }
   if (!chosen.driveprofile.empty() && (raw || !chosen.with1541)) {
     throw badusage("--drive-profile needs a 1541 to run drive code");
+  }
+  if (chosen.drivescale.percent != 100 && (raw || !chosen.with1541)) {
+    throw badusage("--scale-drive needs a 1541 to run drive code");
   }
   if (raw && !chosen.drivedumps.empty()) {
     throw badusage("--raw runs no drive");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cyclescale.h"
 #include "machine.h"
 #include "quirks.h"
 
@@ -29,6 +30,8 @@ struct options {
   bool with1541 = true;    // or a drive that speaks CBM DOS and runs no code
   bool holdshift = false;  // the left SHIFT key down all the time
   quirks differences;      // from Commodore's ROMs
+  cyclescale c64scale;     // what a faster routine would give, on the C64
+  cyclescale drivescale;   // or in the drive
 };
 
 extern const char* const usage;
