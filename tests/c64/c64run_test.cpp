@@ -194,17 +194,27 @@ TEST_F(c64runtest, ScaledInstructionsCountTheirShareOfTheCycles) {
   writefile(work / "code.bin",
             {0xA9, 0x42, 0x8D, 0x00, 0x10, 0x8D, 0x01, 0x10, 0x4C, 0x08, 0x02});
   const struct {
-    const char* scale;
+    std::vector<std::string> scales;
     const char* cycles;
   } cases[] = {
-      {"0200-0204=100", "6"}, {"0200-0204=50", "3"}, {"0200-0204=1", "0"},
-      {"0200-0201=50", "5"},  {"0202-0202=1", "2"},  {"0203-0400=1", "6"},
+      {{"0200-0204=100"}, "6"},
+      {{"0200-0204=50"}, "3"},
+      {{"0200-0204=1"}, "0"},
+      {{"0200-0201=50"}, "5"},
+      {{"0202-0202=1"}, "2"},
+      {{"0203-0400=1"}, "6"},
+      {{"0200-0201=50", "0202-0204=25"}, "2"},
+      {{"0200-0204=50", "0200-0204=1"}, "3"},  // the first range counts
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.scale);
-    const programrun result =
-        run({"--raw", "code.bin@0200", "--start", "0x200", "--stop-at", "0205",
-             "--scale-c64", c.scale, "--dump", "1000-1000=a.bin"});
+    SCOPED_TRACE(c.scales.back());
+    std::vector<std::string> arguments = {
+        "--raw",     "code.bin@0200", "--start", "0x200",
+        "--stop-at", "0205",          "--dump",  "1000-1000=a.bin"};
+    for (const std::string& scale : c.scales) {
+      arguments.insert(arguments.end(), {"--scale-c64", scale});
+    }
+    const programrun result = run(arguments);
     EXPECT_EQ(result.output, std::string("stop: reached the stop address, pc "
                                          "$0205, ") +
                                  c.cycles + " cycles\n");

@@ -9,9 +9,10 @@ const char* const usage =
     "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "[--sid-log FILE] [--drive 1541|dos] [--dump-drive FROM-TO=FILE]... "
     "[--drive-profile FILE] [--hold-shift] [--quirk NAME]... "
-    "[--scale-c64 FROM-TO=PERCENT] [--scale-drive FROM-TO=PERCENT] IMAGE.d64\n"
+    "[--scale-c64 FROM-TO=PERCENT]... [--scale-drive FROM-TO=PERCENT]... "
+    "IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
-    "[--scale-c64 FROM-TO=PERCENT] --raw FILE@ADDR --start ADDR";
+    "[--scale-c64 FROM-TO=PERCENT]... --raw FILE@ADDR --start ADDR";
 
 static runerror badusage(const std::string& message) {
   return runerror(message, 2);
@@ -66,7 +67,7 @@ static memorydump parsedump(const std::string& text) {
 
 // "FROM-TO=PERCENT": the instructions there count PERCENT (1-100) of their
 // cycles. Never none: a loop there that waits on a chip would stop time.
-static cyclescale parsescale(const std::string& text) {
+static scaledrange parsescale(const std::string& text) {
   const std::size_t equals = text.find('=');
   const std::string percent =
       equals == std::string::npos ? "" : text.substr(equals + 1);
@@ -76,7 +77,7 @@ static cyclescale parsescale(const std::string& text) {
     throw badusage("a scale is FROM-TO=PERCENT, 1 to 100, not \"" + text +
                    "\"");
   }
-  cyclescale scale;
+  scaledrange scale;
   std::tie(scale.from, scale.to) = parserange(text.substr(0, equals), text);
   scale.percent = static_cast<unsigned>(std::stoul(percent));
   return scale;
@@ -102,6 +103,7 @@ static void takequirk(quirks& differences, const std::string& name) {
 
 options parseoptions(const std::vector<std::string>& arguments) {
   options chosen;
+  bool scalesdrive = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const bool takesvalue = argument == "--cycles" || argument == "--stop-at" ||
@@ -138,9 +140,10 @@ options parseoptions(const std::vector<std::string>& arguments) {
     } else if (argument == "--quirk") {
       takequirk(chosen.differences, arguments[++i]);
     } else if (argument == "--scale-c64") {
-      chosen.c64scale = parsescale(arguments[++i]);
+      chosen.c64scale.add(parsescale(arguments[++i]));
     } else if (argument == "--scale-drive") {
-      chosen.drivescale = parsescale(arguments[++i]);
+      chosen.drivescale.add(parsescale(arguments[++i]));
+      scalesdrive = true;
     } else if (argument == "--hold-shift") {
       chosen.holdshift = true;
     } else if (argument == "--sid-log") {
@@ -170,7 +173,7 @@ options parseoptions(const std::vector<std::string>& arguments) {
   if (!chosen.driveprofile.empty() && (raw || !chosen.with1541)) {
     throw badusage("--drive-profile needs a 1541 to run drive code");
   }
-  if (chosen.drivescale.percent != 100 && (raw || !chosen.with1541)) {
+  if (scalesdrive && (raw || !chosen.with1541)) {
     throw badusage("--scale-drive needs a 1541 to run drive code");
   }
   if (raw && !chosen.drivedumps.empty()) {

@@ -30,8 +30,8 @@ struct options {
   bool with1541 = true;    // or a drive that speaks CBM DOS and runs no code
   bool holdshift = false;  // the left SHIFT key down all the time
   quirks differences;      // from Commodore's ROMs
-  cyclescale c64scale;     // what a faster routine would give, on the C64
-  cyclescale drivescale;   // or in the drive
+  cyclescale c64scale;     // what faster routines would give, on the C64
+  cyclescale drivescale;   // and in the drive
 };
 
 extern const char* const usage;
