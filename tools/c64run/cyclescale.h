@@ -18,6 +18,7 @@ struct scaledrange {
 class cyclescale {
  public:
   void add(const scaledrange& range) { ranges.push_back(range); }
+  bool any() const { return !ranges.empty(); }
 
   // The cycles an instruction at pc that took `cycles` counts for: the
   // share of the first range that holds pc.

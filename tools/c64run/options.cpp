@@ -103,7 +103,6 @@ static void takequirk(quirks& differences, const std::string& name) {
 
 options parseoptions(const std::vector<std::string>& arguments) {
   options chosen;
-  bool scalesdrive = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const bool takesvalue = argument == "--cycles" || argument == "--stop-at" ||
@@ -143,7 +142,6 @@ options parseoptions(const std::vector<std::string>& arguments) {
       chosen.c64scale.add(parsescale(arguments[++i]));
     } else if (argument == "--scale-drive") {
       chosen.drivescale.add(parsescale(arguments[++i]));
-      scalesdrive = true;
     } else if (argument == "--hold-shift") {
       chosen.holdshift = true;
     } else if (argument == "--sid-log") {
@@ -173,7 +171,7 @@ options parseoptions(const std::vector<std::string>& arguments) {
   if (!chosen.driveprofile.empty() && (raw || !chosen.with1541)) {
     throw badusage("--drive-profile needs a 1541 to run drive code");
   }
-  if (scalesdrive && (raw || !chosen.with1541)) {
+  if (chosen.drivescale.any() && (raw || !chosen.with1541)) {
     throw badusage("--scale-drive needs a 1541 to run drive code");
   }
   if (raw && !chosen.drivedumps.empty()) {
