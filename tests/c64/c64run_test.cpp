@@ -122,7 +122,13 @@ TEST_F(c64runtest, RunsEndAsTheProgramEnds) {
        programat(0xC000, {0xA5, 0xA2, 0xC9, 0x3C, 0xD0, 0xFA, 0x60}),
        {"--cycles", "1100000"},
        0,
-       "stop: returned to BASIC, pc $A7AE, 98"}};
+       "stop: returned to BASIC, pc $A7AE, 98"},
+      // NTSC's KERNAL sets its timer for a 60 Hz interrupt at NTSC's clock.
+      {"jiffy clock on NTSC",
+       programat(0xC000, {0xA5, 0xA2, 0xC9, 0x3C, 0xD0, 0xFA, 0x60}),
+       {"--ntsc", "--cycles", "1100000"},
+       0,
+       "stop: returned to BASIC, pc $A7AE, 102"}};
   for (const ending& e : endings) {
     SCOPED_TRACE(e.name);
     writedisk({{"PROGRAM", e.program}});
@@ -402,6 +408,7 @@ TEST_F(c64runtest, BadUsageAndUnreadableImagesEndWithStatusTwo) {
       {"--scale-c64", "1000-2000", "test.d64"},
       {"--drive", "dos", "--scale-drive", "0500-0600=50", "test.d64"},
       {"--raw", "code.bin@0200"},
+      {"--ntsc", "--raw", "code.bin@0200", "--start", "0200"},
       {"--start", "0200", "test.d64"},
       {"--raw", "missing.bin@0200", "--start", "0200"},
       {"missing.d64"},

@@ -15,50 +15,78 @@ namespace {
 
 // The cycles at which the VIC-II's raster interrupt comes in the first
 // frames, each acknowledged as it comes.
-std::vector<std::uint64_t> rasterinterrupts(vic& chip, int frames) {
-  return timeouts(chip, frames * cyclesperframe, [&](std::uint64_t at) {
-    if (!chip.interrupt()) return false;
-    chip.write(0x19, 0x01, at);
-    return true;
-  });
+std::vector<std::uint64_t> rasterinterrupts(vic& chip, const tvsystem& system,
+                                            int frames) {
+  return timeouts(chip, frames * system.cyclesperframe(),
+                  [&](std::uint64_t at) {
+                    if (!chip.interrupt()) return false;
+                    chip.write(0x19, 0x01, at);
+                    return true;
+                  });
 }
 
 std::uint64_t stolenperframe(vic& chip) {
   std::uint64_t stolen = 0;
-  while (chip.nextevent() < cyclesperframe) stolen += chip.service();
+  while (chip.nextevent() < pal.cyclesperframe()) stolen += chip.service();
   return stolen;
 }
 
-TEST(vic, TheRasterCountsPalLinesOf63Cycles) {
-  const vic chip;
-  const std::pair<std::uint64_t, unsigned> cases[] = {
-      {0, 0},          {62, 0},         {63, 1},
-      {255 * 63, 255}, {256 * 63, 256}, {311 * 63 + 62, 311},
-      {312 * 63, 0}};
-  for (const auto& [cycle, line] : cases) {
-    EXPECT_EQ(chip.read(0x12, cycle) | (chip.read(0x11, cycle) & 0x80) << 1,
-              line)
-        << cycle;
+// A PAL 6569 counts 312 lines of 63 cycles, an NTSC 6567R8 263 of 65.
+TEST(vic, TheRasterCountsTheLinesOfEachSystem) {
+  struct count {
+    const tvsystem& system;
+    std::uint64_t cycle;
+    unsigned line;
+  };
+  const count counts[] = {{pal, 0, 0},
+                          {pal, 62, 0},
+                          {pal, 63, 1},
+                          {pal, 255 * 63, 255},
+                          {pal, 256 * 63, 256},
+                          {pal, 311 * 63 + 62, 311},
+                          {pal, 312 * 63, 0},
+                          {ntsc, 64, 0},
+                          {ntsc, 65, 1},
+                          {ntsc, 256 * 65, 256},
+                          {ntsc, 262 * 65 + 64, 262},
+                          {ntsc, 263 * 65, 0}};
+  for (const count& c : counts) {
+    const vic chip(c.system);
+    EXPECT_EQ(chip.read(0x12, c.cycle) | (chip.read(0x11, c.cycle) & 0x80) << 1,
+              c.line)
+        << c.system.name << " " << c.cycle;
   }
 }
 
 TEST(vic, TheRasterInterruptComesOnceAFrameAtItsLine) {
-  for (const unsigned line : {100u, 300u}) {
-    vic chip;
-    chip.write(0x11, static_cast<std::uint8_t>(0x1B | (line >> 1 & 0x80)), 0);
-    chip.write(0x12, static_cast<std::uint8_t>(line), 0);
+  struct compare {
+    const tvsystem& system;
+    unsigned line;
+    bool comes;  // a line past the frame's last never comes
+  };
+  const compare compares[] = {{pal, 100, true},
+                              {pal, 300, true},
+                              {ntsc, 100, true},
+                              {ntsc, 300, false}};
+  for (const compare& c : compares) {
+    vic chip(c.system);
+    chip.write(0x11, static_cast<std::uint8_t>(0x1B | (c.line >> 1 & 0x80)), 0);
+    chip.write(0x12, static_cast<std::uint8_t>(c.line), 0);
     chip.write(0x1A, 0x01, 0);
-    const std::uint64_t at = line * cyclesperline;
-    EXPECT_EQ(rasterinterrupts(chip, 3),
-              (std::vector<std::uint64_t>{at, at + cyclesperframe,
-                                          at + 2 * cyclesperframe}));
+    const std::uint64_t at = c.line * c.system.cyclesperline;
+    const std::uint64_t frame = c.system.cyclesperframe();
+    const std::vector<std::uint64_t> expected =
+        c.comes ? std::vector<std::uint64_t>{at, at + frame, at + 2 * frame}
+                : std::vector<std::uint64_t>{};
+    EXPECT_EQ(rasterinterrupts(chip, c.system, 3), expected)
+        << c.system.name << " " << c.line;
   }
 }
 
 TEST(vic, TheLatchHoldsWhatHappenedAndOnlyEnabledSourcesInterrupt) {
   vic chip;
   chip.write(0x12, 10, 0);
-  while (chip.nextevent() <= 10 * cyclesperline) chip.service();
+  while (chip.nextevent() <= 10 * pal.cyclesperline) chip.service();
   EXPECT_EQ(chip.read(0x19, 0) & 0x81, 0x01) << "latched, not enabled";
   EXPECT_FALSE(chip.interrupt());
   chip.write(0x1A, 0x01, 0);
@@ -200,6 +228,21 @@ TEST(cia, TheTimeOfDayClockCountsInBcd) {
     EXPECT_EQ(chip.read(0x0A, m.after), m.nowminutes) << m.statement;
     EXPECT_EQ(chip.read(0x09, m.after), m.nowseconds) << m.statement;
     EXPECT_EQ(chip.read(0x08, m.after), m.nowtenths) << m.statement;
+  }
+}
+
+// The TOD pin gets the mains: 50 Hz counted in fives where PAL machines
+// are sold, 60 Hz in sixes where NTSC ones are.
+TEST(cia, TheTimeOfDayClockKeepsTimeOnEitherMains) {
+  const std::pair<const tvsystem&, std::uint8_t> mains[] = {{pal, 0x80},
+                                                            {ntsc, 0x00}};
+  for (const auto& [system, fifty] : mains) {
+    cia chip(system);
+    chip.write(0x0E, fifty, 0);
+    chip.write(0x0B, 0x01, 0);
+    chip.write(0x08, 0x00, 0);
+    EXPECT_EQ(chip.read(0x09, system.hertz - 1000), 0x00) << system.name;
+    EXPECT_EQ(chip.read(0x09, system.hertz + 1000), 0x01) << system.name;
   }
 }
 

@@ -28,11 +28,10 @@ enum : std::uint8_t {
   timerbflag = 0x02
 };
 
-// The TOD pin gets the mains' 50 Hz; the chip counts a tenth every 5 of its
-// ticks when control register A's bit 7 says 50 Hz, every 6 otherwise.
-constexpr std::uint64_t cyclespertick = 19705;
-
-cia::cia() {
+// The TOD pin gets the mains' 50 or 60 Hz; the chip counts a tenth every 5
+// of its ticks when control register A's bit 7 says 50 Hz, every 6
+// otherwise.
+cia::cia(const tvsystem& system) : cyclespertick(system.cyclespertick) {
   a.underflow = never;
   b.underflow = never;
 }

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 
+#include "tvsystem.h"
+
 class cia {
  public:
-  cia();
+  explicit cia(const tvsystem& system = pal);
 
   std::uint8_t read(unsigned reg, std::uint64_t now);
   void write(unsigned reg, std::uint8_t value, std::uint64_t now);
@@ -54,6 +56,7 @@ class cia {
   timeofday latched;
   bool holding = false;          // reading the hours froze what the others read
   bool running = true;           // writing the hours stops it until the tenths
-  std::uint64_t clockcycle = 0;  // the cycle of the last 50 Hz tick counted
+  std::uint64_t cyclespertick;   // the mains' 50 or 60 Hz
+  std::uint64_t clockcycle = 0;  // the cycle of the last tick counted
   unsigned ticks = 0;            // ticks counted into this tenth
 };

@@ -18,7 +18,7 @@ std::uint8_t* drivememorybyte(drive& unit, std::uint16_t address) {
 
 // "M-W" lo hi n bytes, "M-R" lo hi [n], "M-E" lo hi.
 void runcommand(drive& unit, const std::string& command,
-                std::uint64_t c64cycles) {
+                std::uint64_t drivecycle) {
   const auto byte = [&](std::size_t at) {
     return static_cast<std::uint8_t>(command[at]);
   };
@@ -47,8 +47,7 @@ void runcommand(drive& unit, const std::string& command,
     processor.push((dosreturn - 1) & 0xFF);
     processor.pc = address;
     processor.p &= static_cast<std::uint8_t>(~interruptflag);  // the DOS's
-    unit.hardware->bus.cycles =
-        std::max(unit.hardware->bus.cycles, drivetime(c64cycles));
+    unit.hardware->bus.cycles = std::max(unit.hardware->bus.cycles, drivecycle);
     unit.coderunning = true;
   } else {
     unit.status = "31,SYNTAX ERROR,00,00\r";
@@ -106,12 +105,12 @@ std::optional<diskbytes> loadfile(drive& unit, const std::string& name) {
 }
 
 void openchannel(drive& unit, int secondary, const std::string& name,
-                 std::uint64_t c64cycles) {
+                 std::uint64_t drivecycle) {
   channel& opened = unit.channels[secondary & 15];
   opened = channel{};
   opened.open = true;
   if ((secondary & 15) == 15) {
-    runcommand(unit, name, c64cycles);
+    runcommand(unit, name, drivecycle);
     return;
   }
   const d64entry* entry = findfile(unit.entries, name);

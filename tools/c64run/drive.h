@@ -16,6 +16,7 @@
 
 #include "d64.h"
 #include "drivehardware.h"
+#include "tvsystem.h"
 
 // A stock 1541 on the KERNAL's serial routines moves about 400 bytes a
 // second; at the C64's 985,248 Hz that is about 2,500 cycles a byte.
@@ -35,9 +36,10 @@ constexpr std::uint16_t dosreturn = 0xEBE7;
 // drive back: the DOS starts again.
 constexpr std::uint16_t dosreset = 0xEAA0;
 
-// The drive's 1 MHz clock, from the C64's 985,248 Hz one.
-inline std::uint64_t drivetime(std::uint64_t c64cycles) {
-  return c64cycles * 1000000 / 985248;
+// The drive's 1 MHz clock, from the C64's.
+inline std::uint64_t drivetime(std::uint64_t c64cycles,
+                               const tvsystem& system) {
+  return c64cycles * 1000000 / system.hertz;
 }
 
 struct drive {
@@ -56,11 +58,11 @@ struct drive {
 
 drive makedrive(d64image image, bool with1541);
 
-// Carries out a command the C64 sent to channel 15, at the C64's cycle:
+// Carries out a command the C64 sent to channel 15, at the drive's cycle:
 // M-W, M-R and M-E; other commands are taken and ignored (the disk is
 // read-only).
 void runcommand(drive& unit, const std::string& command,
-                std::uint64_t c64cycles);
+                std::uint64_t drivecycle);
 
 // The drive's memory as M-W and M-R see it; its ROM area reads as a 1541's
 // where loaders look (a device without the 1541's hardware answers 0
@@ -74,9 +76,9 @@ std::uint8_t* drivememorybyte(drive& unit, std::uint16_t address);
 std::optional<diskbytes> loadfile(drive& unit, const std::string& name);
 
 // Opens a channel; on channel 15 the name is a command, carried out at
-// the C64's cycle.
+// the drive's cycle.
 void openchannel(drive& unit, int secondary, const std::string& name,
-                 std::uint64_t c64cycles);
+                 std::uint64_t drivecycle);
 void closechannel(drive& unit, int secondary);
 
 struct drivebyte {

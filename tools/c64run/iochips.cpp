@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
-iochips::iochips() { updatelines(0); }
+iochips::iochips(const tvsystem& system)
+    : video(system), cia1(system), cia2(system) {
+  updatelines(0);
+}
 
 std::uint8_t iochips::read(std::uint16_t address, std::uint64_t now) {
   std::uint8_t value = 0xFF;  // the open bus of the expansion port

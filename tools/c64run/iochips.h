@@ -19,7 +19,7 @@ struct sidwrite {
 
 class iochips {
  public:
-  iochips();
+  explicit iochips(const tvsystem& system);
 
   std::uint8_t read(std::uint16_t address, std::uint64_t now);
   void write(std::uint16_t address, std::uint8_t value, std::uint64_t now);

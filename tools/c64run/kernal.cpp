@@ -24,9 +24,6 @@ constexpr std::uint16_t nameaddress = 0xBB;
 
 constexpr std::uint8_t keyboard = 0, screen = 3, disk = 8;
 
-// The PAL KERNAL's timer: an interrupt every 16,422 cycles, about 60 Hz.
-constexpr std::uint16_t paltimer = 0x4025;
-
 // What the routines cost: the models run in no time, so each is charged a
 // nominal figure. Talking to the drive is charged as drive time: besides
 // each byte, a handshake on the serial bus (TALK, LISTEN and their ends) for
@@ -166,7 +163,8 @@ void open(kernal& state, cpu6502& processor, memory& machine) {
   }
   if (file.device == disk) {
     const std::string name = filename(machine);
-    openchannel(*state.disk, file.secondary, name, machine.cycles);
+    openchannel(*state.disk, file.secondary, name,
+                drivetime(machine.cycles, machine.system));
     chargedrive(state, searchcycles);
     if (!name.empty()) endlistening(state, machine);
   }
@@ -181,7 +179,7 @@ void unlisten(kernal& state, memory& machine) {
   endlistening(state, machine);
   if (state.disk == nullptr || state.disk->command.empty()) return;
   runcommand(*state.disk, std::exchange(state.disk->command, {}),
-             machine.cycles);
+             drivetime(machine.cycles, machine.system));
 }
 
 // LISTEN, CLOSE and UNLISTEN for a file on the drive. Where drive code has
@@ -341,8 +339,8 @@ void setupports(memory& machine) {
 }
 
 void startkernaltimer(memory& machine) {
-  machine.write(0xDC04, paltimer & 0xFF);
-  machine.write(0xDC05, paltimer >> 8);
+  machine.write(0xDC04, machine.system.kernaltimer & 0xFF);
+  machine.write(0xDC05, machine.system.kernaltimer >> 8);
   machine.write(0xDC0D, 0x81);
   machine.write(0xDC0E, 0x11);
 }

@@ -148,7 +148,7 @@ static void rundrive(machine& c64, drive& unit) {
   drivehardware& hardware = *unit.hardware;
   cia& port = c64.bus.chips.cia2;
   connectbus(port, hardware.bus.via1);
-  const std::uint64_t until = drivetime(c64.bus.cycles);
+  const std::uint64_t until = drivetime(c64.bus.cycles, c64.bus.system);
   while (hardware.bus.cycles < until) {
     if (hardware.processor.pc == dosreturn ||
         hardware.processor.pc == dosreset) {

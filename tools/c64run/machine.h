@@ -15,7 +15,6 @@
 
 // About half an hour of PAL time: enough for a full disk at 1541 speed.
 constexpr std::uint64_t defaultcyclelimit = 1'800'000'000;
-constexpr double palhertz = 985248.0;
 
 enum class stopreason {
   returnedtobasic,
@@ -31,7 +30,8 @@ struct runlimits {
 
 class machine {
  public:
-  explicit machine(bool allram) : bus(allram), processor(bus) {}
+  explicit machine(bool allram, const tvsystem& system = pal)
+      : bus(allram, system), processor(bus) {}
   machine(const machine&) = delete;
   machine& operator=(const machine&) = delete;
 

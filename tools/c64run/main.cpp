@@ -80,12 +80,14 @@ static std::string stopline(const machine& c64, const std::string& why) {
   std::string line = "stop: " + why + ", pc $" + hex4(c64.processor.pc) + ", " +
                      std::to_string(c64.bus.cycles) + " cycles";
   if (c64.rom.disk != nullptr) {
+    const tvsystem& system = c64.bus.system;
+    const auto hertz = static_cast<double>(system.hertz);
     char seconds[128];
     std::snprintf(seconds, sizeof seconds,
-                  " (%.2f s PAL), %llu of them in drive reads (%.2f s)",
-                  static_cast<double>(c64.bus.cycles) / palhertz,
+                  " (%.2f s %s), %llu of them in drive reads (%.2f s)",
+                  static_cast<double>(c64.bus.cycles) / hertz, system.name,
                   static_cast<unsigned long long>(c64.rom.drivecycles),
-                  static_cast<double>(c64.rom.drivecycles) / palhertz);
+                  static_cast<double>(c64.rom.drivecycles) / hertz);
     line += seconds;
   }
   if (c64.rom.disk != nullptr && c64.rom.disk->hardware) {
@@ -101,7 +103,8 @@ int main(int argc, char** argv) {
   drive disk;
   try {
     chosen = parseoptions(std::vector<std::string>(argv + 1, argv + argc));
-    c64 = std::make_unique<machine>(!chosen.rawfile.empty());
+    c64 = std::make_unique<machine>(!chosen.rawfile.empty(),
+                                    chosen.ntsc ? ntsc : pal);
     c64->bus.chips.shiftheld = chosen.holdshift;
     c64->scale = chosen.c64scale;
     if (chosen.rawfile.empty()) {

@@ -1,6 +1,7 @@
 #include "memory.h"
 
-memory::memory(bool allram) : allram(allram) {
+memory::memory(bool allram, const tvsystem& system)
+    : system(system), chips(system), allram(allram) {
   if (allram) {
     chips.nextevent = never;  // no chips to run
   } else {

@@ -20,7 +20,7 @@
 
 class memory {
  public:
-  explicit memory(bool allram);
+  explicit memory(bool allram, const tvsystem& system = pal);
 
   std::uint8_t read(std::uint16_t address) {
     if (address < 0xA000 || allram) {
@@ -55,6 +55,7 @@ class memory {
   std::array<std::uint8_t, 0x10000> ram{};
 
   std::uint64_t cycles = 0;
+  const tvsystem system;  // the clock the cycles count
   iochips chips;
 
  private:

@@ -8,7 +8,7 @@
 const char* const usage =
     "usage: c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
     "[--sid-log FILE] [--drive 1541|dos] [--dump-drive FROM-TO=FILE]... "
-    "[--drive-profile FILE] [--hold-shift] [--quirk NAME]... "
+    "[--drive-profile FILE] [--hold-shift] [--ntsc] [--quirk NAME]... "
     "[--scale-c64 FROM-TO=PERCENT]... [--scale-drive FROM-TO=PERCENT]... "
     "IMAGE.d64\n"
     "       c64run [--cycles N] [--stop-at ADDR] [--dump FROM-TO=FILE]... "
@@ -144,6 +144,8 @@ options parseoptions(const std::vector<std::string>& arguments) {
       chosen.drivescale.add(parsescale(arguments[++i]));
     } else if (argument == "--hold-shift") {
       chosen.holdshift = true;
+    } else if (argument == "--ntsc") {
+      chosen.ntsc = true;
     } else if (argument == "--sid-log") {
       chosen.sidlog = arguments[++i];
     } else if (argument == "--start") {
@@ -173,6 +175,9 @@ options parseoptions(const std::vector<std::string>& arguments) {
   }
   if (chosen.drivescale.any() && (raw || !chosen.with1541)) {
     throw badusage("--scale-drive needs a 1541 to run drive code");
+  }
+  if (raw && chosen.ntsc) {
+    throw badusage("--raw runs no chips whose timing --ntsc could change");
   }
   if (raw && !chosen.drivedumps.empty()) {
     throw badusage("--raw runs no drive");

@@ -29,6 +29,7 @@ struct options {
   std::string driveprofile;  // where the drive's cycles by address go, if anywhere
   bool with1541 = true;    // or a drive that speaks CBM DOS and runs no code
   bool holdshift = false;  // the left SHIFT key down all the time
+  bool ntsc = false;       // an NTSC C64, or a PAL one
   quirks differences;      // from Commodore's ROMs
   cyclescale c64scale;     // what faster routines would give, on the C64
   cyclescale drivescale;   // and in the drive

@@ -19,7 +19,7 @@ enum : unsigned {
   interruptenable = 0x1A
 };
 
-vic::vic() {
+vic::vic(const tvsystem& system) : system(system) {
   registers[control1] = 0x1B;  // the display on, 25 rows, scrolled by 3
   registers[0x16] = 0xC8;
   registers[0x18] = 0x15;
@@ -27,8 +27,9 @@ vic::vic() {
   schedulesteal(0);
 }
 
-static unsigned lineat(std::uint64_t cycle) {
-  return static_cast<unsigned>(cycle / cyclesperline % linesperframe);
+unsigned vic::lineat(std::uint64_t cycle) const {
+  return static_cast<unsigned>(cycle / system.cyclesperline %
+                               system.linesperframe);
 }
 
 std::uint8_t vic::read(unsigned reg, std::uint64_t now) const {
@@ -85,7 +86,8 @@ unsigned vic::stolenon(unsigned line) const {
     if (!(registers[spriteon] >> n & 1)) continue;
     const unsigned top = registers[spritey + 2 * n] + 1;
     const unsigned height = (registers[spritetall] >> n & 1) ? 42 : 21;
-    if ((line + linesperframe - top) % linesperframe < height) ++sprites;
+    const unsigned lines = static_cast<unsigned>(system.linesperframe);
+    if ((line + lines - top) % lines < height) ++sprites;
   }
   if (sprites != 0) stolen += spritelead + cyclespersprite * sprites;
   return stolen;
@@ -94,17 +96,19 @@ unsigned vic::stolenon(unsigned line) const {
 void vic::scheduleraster(std::uint64_t after) {
   const unsigned compare = compareline();
   nextraster = never;
-  if (compare < linesperframe) {
-    nextraster = after - after % cyclesperframe + compare * cyclesperline;
-    if (nextraster <= after) nextraster += cyclesperframe;
+  if (compare < system.linesperframe) {
+    const std::uint64_t frame = system.cyclesperframe();
+    nextraster = after - after % frame + compare * system.cyclesperline;
+    if (nextraster <= after) nextraster += frame;
   }
 }
 
 // A frame and a line on: every line with fetches recurs within a frame.
 void vic::schedulesteal(std::uint64_t after) {
   nextsteal = never;
-  std::uint64_t linestart = after - after % cyclesperline;
-  for (unsigned i = 0; i <= linesperframe; ++i, linestart += cyclesperline) {
+  const std::uint64_t line = system.cyclesperline;
+  std::uint64_t linestart = after - after % line;
+  for (unsigned i = 0; i <= system.linesperframe; ++i, linestart += line) {
     const std::uint64_t at = linestart + badlinefrom;
     if (at > after && stolenon(lineat(linestart)) != 0) {
       nextsteal = at;
