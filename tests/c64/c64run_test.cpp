@@ -51,6 +51,10 @@ TEST_F(c64runtest, TheSelfCheckingProgramPasses) {
 }
 
 TEST_F(c64runtest, RunsEndAsTheProgramEnds) {
+  // LDA $A2 / CMP #60 / BNE back / RTS: a second of the jiffy clock, which
+  // only the KERNAL's interrupt moves.
+  const diskbytes jiffysecond =
+      programat(0xC000, {0xA5, 0xA2, 0xC9, 0x3C, 0xD0, 0xFA, 0x60});
   struct ending {
     const char* name;
     diskbytes program;
@@ -116,16 +120,14 @@ TEST_F(c64runtest, RunsEndAsTheProgramEnds) {
        1,
        "stop: error: returned to BASIC, but the BASIC line it was started "
        "from has been overwritten"},
-      // LDA $A2 / CMP #60 / BNE back / RTS: a second of the jiffy clock,
-      // which only the KERNAL's interrupt moves.
       {"jiffy clock",
-       programat(0xC000, {0xA5, 0xA2, 0xC9, 0x3C, 0xD0, 0xFA, 0x60}),
+       jiffysecond,
        {"--cycles", "1100000"},
        0,
        "stop: returned to BASIC, pc $A7AE, 98"},
       // NTSC's KERNAL sets its timer for a 60 Hz interrupt at NTSC's clock.
       {"jiffy clock on NTSC",
-       programat(0xC000, {0xA5, 0xA2, 0xC9, 0x3C, 0xD0, 0xFA, 0x60}),
+       jiffysecond,
        {"--ntsc", "--cycles", "1100000"},
        0,
        "stop: returned to BASIC, pc $A7AE, 102"}};

@@ -10,6 +10,7 @@
 
 #include "bootdisk.h"
 #include "runerror.h"
+#include "tvsystem.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ struct tuneframes {
 };
 
 // From c64run's SID log, one "cycle register value" line per write, in
-// PAL frames or NTSC ones.
-tuneframes framesof(const std::string& log, bool ntsc = false) {
-  const std::uint64_t frame = ntsc ? 65 * 263 : 63 * 312;
+// the frames of the machine's system.
+tuneframes framesof(const std::string& log, const tvsystem& system = pal) {
+  const std::uint64_t frame = system.cyclesperframe();
   std::istringstream lines(log);
   std::set<std::uint64_t> frames;
   std::string reg, value;
@@ -109,20 +110,25 @@ TEST_F(playing, MusicPlaysOnWhile36KbOfPartsLoadAndDecrunch) {
 
     // Through either path on a PAL C64, and through the drive code on an
     // NTSC one, whose steps are the shortest in time.
-    for (const auto& [drive, ntsc] :
-         {std::pair{"1541", false}, std::pair{"1541", true},
-          std::pair{"dos", false}}) {
+    struct path {
+      const char* drive;
+      const tvsystem& system;
+      std::vector<std::string> options;
+    };
+    for (const path& way : {path{"1541", pal, {}},
+                            path{"1541", ntsc, {"--ntsc"}},
+                            path{"dos", pal, {}}}) {
       std::vector<std::string> arguments = {"--sid-log", "sid.txt", "--dump",
                                             "1000-3EDF=three.bin"};
-      if (ntsc) arguments.push_back("--ntsc");
-      const programrun run = bootwith(drive, arguments);
+      arguments.insert(arguments.end(), way.options.begin(), way.options.end());
+      const programrun run = bootwith(way.drive, arguments);
 
-      SCOPED_TRACE(std::string(drive) + (ntsc ? " on NTSC" : ""));
+      SCOPED_TRACE(std::string(way.drive) + " on " + way.system.name);
       EXPECT_EQ(stopline(run).rfind("stop: returned to BASIC, pc $E37B", 0),
                 0u)
           << run.output;
       EXPECT_EQ(readfile(work / "three.bin"), last);
-      const tuneframes frames = framesof(readtext(work / "sid.txt"), ntsc);
+      const tuneframes frames = framesof(readtext(work / "sid.txt"), way.system);
       EXPECT_GT(frames.passed, 3u * 50) << "36 KB take seconds at any speed";
       EXPECT_GE(frames.played * 100, frames.passed * 99)
           << frames.played << " of " << frames.passed;

@@ -1,9 +1,9 @@
 #pragma once
 
 // The VIC-II as the processor sees it, a PAL 6569 or an NTSC 6567R8: the
-// raster counter, the raster interrupt, and the cycles its memory accesses take
-// from the processor: 40 on every bad line while the display is on, and
-// those of each sprite on the lines it covers. Nothing is drawn.
+// raster counter, the raster interrupt, and the cycles its memory accesses
+// take from the processor: 40 on every bad line while the display is on,
+// and those of each sprite on the lines it covers. Nothing is drawn.
 
 #include <array>
 #include <cstdint>
