@@ -70,12 +70,16 @@ filebytes nmiplayer() {
 }
 
 // A part at $0801 that keeps the machine busy: a raster interrupt on the
-// line before each bad line ($32, $3A, ... $F2) writes the SID, eight
-// sprites are on, CIA 1's timer interrupt off:
+// line before each bad line ($32, $3A, ... $F2) switches the VIC-II's
+// bank between 0 and 1 in $DD00, as a raster split does (bits 3-5 clear,
+// as parts must write it, and the low bits the loader reads the bus
+// through changing under it), and writes the SID; eight sprites are on,
+// CIA 1's timer interrupt off:
 //   SEI / CIA 1 off / the vector / the first line / display on / raster
 //   interrupts on / sprites on / their places / CLI / RTS, and the
-//   handler: INC $D019 / LDA #$0F / STA $D418 / the next line, 8 on and
-//   back to $32 after $F2 / JMP $EA81.
+//   handler: LDA $D012 / AND #$08 / LSR x3 / ORA #$02 / STA $DD00 /
+//   INC $D019 / LDA #$0F / STA $D418 / the next line, 8 on and back to $32
+//   after $F2 / JMP $EA81.
 filebytes busyplayer() {
   return programat(
       0x0801,
@@ -83,17 +87,19 @@ filebytes busyplayer() {
        0xA9, 0x08, 0x8D, 0x15, 0x03, 0xA9, 0x32, 0x8D, 0x12, 0xD0, 0xA9,
        0x1B, 0x8D, 0x11, 0xD0, 0xA9, 0x01, 0x8D, 0x1A, 0xD0, 0xA9, 0xFF,
        0x8D, 0x15, 0xD0, 0xA2, 0x0F, 0xA9, 0x80, 0x9D, 0x00, 0xD0, 0xCA,
-       0x10, 0xFA, 0x58, 0x60, 0xEE, 0x19, 0xD0, 0xA9, 0x0F, 0x8D, 0x18,
-       0xD4, 0xAD, 0x12, 0xD0, 0x18, 0x69, 0x08, 0x29, 0xF8, 0x09, 0x02,
-       0xC9, 0xFA, 0x90, 0x02, 0xA9, 0x32, 0x8D, 0x12, 0xD0, 0x4C, 0x81,
-       0xEA});
+       0x10, 0xFA, 0x58, 0x60, 0xAD, 0x12, 0xD0, 0x29, 0x08, 0x4A, 0x4A,
+       0x4A, 0x09, 0x02, 0x8D, 0x00, 0xDD, 0xEE, 0x19, 0xD0, 0xA9, 0x0F,
+       0x8D, 0x18, 0xD4, 0xAD, 0x12, 0xD0, 0x18, 0x69, 0x08, 0x29, 0xF8,
+       0x09, 0x02, 0xC9, 0xFA, 0x90, 0x02, 0xA9, 0x32, 0x8D, 0x12, 0xD0,
+       0x4C, 0x81, 0xEA});
 }
 
 TEST_F(playing, MusicPlaysOnWhile36KbOfPartsLoadAndDecrunch) {
   // Three data parts of compiled C, 12 KB each, load over each other at
   // $1000, beside the music at $0801: the example's tune on a raster
   // interrupt through $0314, a player on CIA 2's NMI through $0318, or one
-  // on a raster interrupt before every bad line with eight sprites on.
+  // on a raster interrupt before every bad line, switching the VIC-II's
+  // bank there, with eight sprites on.
   const filebytes compiled = readfile(built("corpus") / "combined.prg");
   const filebytes last = slice(compiled, 24000, 12000);
   for (const auto& [music, start] :
