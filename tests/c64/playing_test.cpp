@@ -72,9 +72,9 @@ filebytes nmiplayer() {
 // A part at $0801 that keeps the machine busy: a raster interrupt on the
 // line before each bad line ($32, $3A, ... $F2) switches the VIC-II's
 // bank between 0 and 1 in $DD00, as a raster split does (bits 3-5 clear,
-// as parts must write it, and the low bits the loader reads the bus
-// through changing under it), and writes the SID; eight sprites are on,
-// CIA 1's timer interrupt off:
+// as parts write it on the fast path, and the low bits the loader reads
+// the bus through changing under it), and writes the SID; eight sprites
+// are on, CIA 1's timer interrupt off:
 //   SEI / CIA 1 off / the vector / the first line / display on / raster
 //   interrupts on / sprites on / their places / CLI / RTS, and the
 //   handler: LDA $D012 / AND #$08 / LSR x3 / ORA #$02 / STA $DD00 /
