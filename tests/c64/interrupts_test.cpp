@@ -196,7 +196,7 @@ TEST(cia, TheInterruptControlRegisterMasksAndAcknowledges) {
   EXPECT_EQ(chip.read(0x0D, 15), 0x00);
 }
 
-constexpr std::uint64_t tick = pal.cyclespertick;  // of the TOD pin's 50 Hz
+constexpr std::uint64_t tick = pal.cyclespertick();  // of the TOD pin's 50 Hz
 
 // The TOD pin gets the mains: 50 Hz counted in fives where PAL machines
 // are sold, 60 Hz in sixes where NTSC ones are.
@@ -209,7 +209,7 @@ TEST(cia, TheTimeOfDayClockCountsInBcd) {
     const tvsystem* system = &pal;
     std::uint8_t control = 0x80;  // 50 Hz
   };
-  const std::uint64_t ntsctick = ntsc.cyclespertick;
+  const std::uint64_t ntsctick = ntsc.cyclespertick();
   const moment moments[] = {
       {"a tenth every 5 ticks", 0x01, 0x00, 0x00, 0x0, 5 * tick, 0x01, 0x00,
        0x00, 0x1},

@@ -31,7 +31,7 @@ enum : std::uint8_t {
 // The TOD pin gets the mains' 50 or 60 Hz; the chip counts a tenth every 5
 // of its ticks when control register A's bit 7 says 50 Hz, every 6
 // otherwise.
-cia::cia(const tvsystem& system) : cyclespertick(system.cyclespertick) {
+cia::cia(const tvsystem& system) : cyclespertick(system.cyclespertick()) {
   a.underflow = never;
   b.underflow = never;
 }

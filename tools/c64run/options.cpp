@@ -71,15 +71,18 @@ static scaledrange parsescale(const std::string& text) {
   const std::size_t equals = text.find('=');
   const std::string percent =
       equals == std::string::npos ? "" : text.substr(equals + 1);
-  if (percent.empty() || percent.size() > 3 ||
-      percent.find_first_not_of("0123456789") != std::string::npos ||
-      std::stoul(percent) < 1 || std::stoul(percent) > 100) {
+  const bool digits =
+      !percent.empty() && percent.size() <= 3 &&
+      percent.find_first_not_of("0123456789") == std::string::npos;
+  const unsigned share =
+      digits ? static_cast<unsigned>(std::stoul(percent)) : 0;
+  if (share < 1 || share > 100) {
     throw badusage("a scale is FROM-TO=PERCENT, 1 to 100, not \"" + text +
                    "\"");
   }
   scaledrange scale;
   std::tie(scale.from, scale.to) = parserange(text.substr(0, equals), text);
-  scale.percent = static_cast<unsigned>(std::stoul(percent));
+  scale.percent = share;
   return scale;
 }
 

@@ -12,12 +12,18 @@ struct tvsystem {
   std::uint64_t cyclesperline;  // the VIC-II's lines: a 6569 or a 6567R8
   std::uint64_t linesperframe;
   std::uint16_t kernaltimer;    // CIA 1's timer A: about 60 Hz on both
-  std::uint64_t cyclespertick;  // a tick of the mains on the TOD pin
+  std::uint64_t mainshertz;     // what the TOD pin gets
 
-  std::uint64_t cyclesperframe() const { return cyclesperline * linesperframe; }
+  constexpr std::uint64_t cyclesperframe() const {
+    return cyclesperline * linesperframe;
+  }
+  // A tick of the mains, to the nearest cycle.
+  constexpr std::uint64_t cyclespertick() const {
+    return (hertz + mainshertz / 2) / mainshertz;
+  }
 };
 
 // 50 Hz mains and a 6569 at 985,248 Hz; 60 Hz mains and a 6567R8 at
 // 1,022,727 Hz, faster than the drive's 1 MHz.
-constexpr tvsystem pal{"PAL", 985248, 63, 312, 0x4025, 19705};
-constexpr tvsystem ntsc{"NTSC", 1022727, 65, 263, 0x4295, 17045};
+constexpr tvsystem pal{"PAL", 985248, 63, 312, 0x4025, 50};
+constexpr tvsystem ntsc{"NTSC", 1022727, 65, 263, 0x4295, 60};
